@@ -1,0 +1,75 @@
+/* POSIX implementation of the platform layer: dlopen for the loader, stat for directories,
+ * abort() for the fatal stop, standard error for the debug output, the C heap with
+ * malloc_usable_size.  The code-page services live in codepage_posix.cpp. */
+#if !defined(_WIN32)
+
+#include "platform/platform.h"
+#include "platform/codepage_posix.h"
+
+#include <dlfcn.h>
+#include <errno.h>
+#include <malloc.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+
+namespace {
+
+/* dlerror() gives text, not a number: errno after the failed call is the nearest OS code, and
+ * a failure without one still reports a non-zero code. */
+int os_error_code() { return errno != 0 ? errno : ENOENT; }
+
+void* posix_dll_load(const char* path, int* os_error) {
+    errno = 0;
+    void* module = path != nullptr ? dlopen(path, RTLD_NOW | RTLD_LOCAL) : nullptr;
+    if (module == nullptr && os_error != nullptr) *os_error = path != nullptr ? os_error_code() : EINVAL;
+    return module;
+}
+
+host_function posix_dll_symbol(void* module, const char* name, int* os_error) {
+    dlerror();
+    void* symbol = module != nullptr ? dlsym(module, name) : nullptr;
+    if (symbol == nullptr && os_error != nullptr) *os_error = os_error_code();
+    return reinterpret_cast<host_function>(symbol);
+}
+
+int posix_dll_unload(void* module, int* os_error) {
+    if (module != nullptr && dlclose(module) == 0) return 0;
+    if (os_error != nullptr) *os_error = os_error_code();
+    return -1;
+}
+
+int posix_is_directory(const char* path) {
+    struct stat info;
+    return path != nullptr && stat(path, &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+void posix_raise_fatal(void) { abort(); }
+
+void posix_debug_output(const char* text) {
+    fputs(text, stderr);
+    fputc('\n', stderr);
+    fflush(stderr);
+}
+
+void* posix_heap_alloc(size_t size) { return malloc(size); }
+void* posix_heap_realloc(void* area, size_t size) { return realloc(area, size); }
+void posix_heap_free(void* area) { free(area); }
+size_t posix_heap_usable_size(void* area) { return malloc_usable_size(area); }
+
+} // namespace
+
+extern "C" {
+
+platform_table platform = {
+    posix_dll_load,     posix_dll_symbol, posix_dll_unload,  posix_is_directory,
+    posix_raise_fatal,  posix_debug_output,
+    posix_mb_to_wc,     posix_wc_to_mb,   posix_is_lead_byte, posix_last_error,
+    posix_heap_alloc,   posix_heap_realloc, posix_heap_free, posix_heap_usable_size,
+};
+
+const char platform_path_separator = '/';
+
+}
+
+#endif

@@ -1,0 +1,86 @@
+/* Win32 implementation of the platform layer: the loader, file attributes, the structured
+ * exception of the fatal stop, OutputDebugStringA, the code-page services and the C heap with
+ * _msize.  Wrapped whole; the POSIX side is platform_posix.cpp. */
+#if defined(_WIN32)
+
+#include "platform/platform.h"
+
+#include <malloc.h>
+#include <stdlib.h>
+#include <windows.h>
+
+namespace {
+
+void* win_dll_load(const char* path, int* os_error) {
+    HMODULE module = path != nullptr ? LoadLibraryA(path) : nullptr;
+    if (module == nullptr && os_error != nullptr)
+        *os_error = path != nullptr ? static_cast<int>(GetLastError()) : ERROR_INVALID_PARAMETER;
+    return reinterpret_cast<void*>(module);
+}
+
+host_function win_dll_symbol(void* module, const char* name, int* os_error) {
+    FARPROC symbol = module != nullptr ? GetProcAddress(static_cast<HMODULE>(module), name) : nullptr;
+    if (symbol == nullptr && os_error != nullptr) *os_error = static_cast<int>(GetLastError());
+    return reinterpret_cast<host_function>(reinterpret_cast<void*>(symbol));
+}
+
+int win_dll_unload(void* module, int* os_error) {
+    if (module != nullptr && FreeLibrary(static_cast<HMODULE>(module))) return 0;
+    if (os_error != nullptr) *os_error = static_cast<int>(GetLastError());
+    return -1;
+}
+
+int win_is_directory(const char* path) {
+    if (path == nullptr) return 0;
+    UINT previous = SetErrorMode(SEM_FAILCRITICALERRORS);
+    DWORD attributes = GetFileAttributesA(path);
+    SetErrorMode(previous);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+void win_raise_fatal(void) {
+    RaiseException(0xC0000025, EXCEPTION_NONCONTINUABLE, 0, nullptr);
+}
+
+void win_debug_output(const char* text) { OutputDebugStringA(text); }
+
+int win_mb_to_wc(int code_page, unsigned flags, const char* source, int source_length,
+                 char16_t* dest, int dest_capacity) {
+    return MultiByteToWideChar(static_cast<UINT>(code_page), flags, source, source_length,
+                               reinterpret_cast<LPWSTR>(dest), dest_capacity);
+}
+
+int win_wc_to_mb(int code_page, unsigned flags, const char16_t* source, int source_length,
+                 char* dest, int dest_capacity) {
+    return WideCharToMultiByte(static_cast<UINT>(code_page), flags,
+                               reinterpret_cast<LPCWSTR>(source), source_length, dest,
+                               dest_capacity, nullptr, nullptr);
+}
+
+int win_is_lead_byte(int code_page, unsigned char byte) {
+    return IsDBCSLeadByteEx(static_cast<UINT>(code_page), byte) ? 1 : 0;
+}
+
+int win_last_error(void) { return static_cast<int>(GetLastError()); }
+
+void* win_heap_alloc(size_t size) { return malloc(size); }
+void* win_heap_realloc(void* area, size_t size) { return realloc(area, size); }
+void win_heap_free(void* area) { free(area); }
+size_t win_heap_usable_size(void* area) { return _msize(area); }
+
+} // namespace
+
+extern "C" {
+
+platform_table platform = {
+    win_dll_load,     win_dll_symbol,   win_dll_unload,  win_is_directory,
+    win_raise_fatal,  win_debug_output,
+    win_mb_to_wc,     win_wc_to_mb,     win_is_lead_byte, win_last_error,
+    win_heap_alloc,   win_heap_realloc, win_heap_free,   win_heap_usable_size,
+};
+
+const char platform_path_separator = '\\';
+
+}
+
+#endif

@@ -1,0 +1,20 @@
+// Recording fake of the client library for tests that link the core library directly.
+#ifndef VT_TEST_FAKE_PDM_H
+#define VT_TEST_FAKE_PDM_H
+
+#include <map>
+#include <string>
+#include <vector>
+
+namespace fake_pdm {
+
+// Every call as "Name" or "Name(argument)", in order.
+extern std::vector<std::string> calls;
+// Answers by function name; a function not listed answers 0, BeforeSave answers 1.
+extern std::map<std::string, int> answers;
+
+void reset();
+
+} // namespace fake_pdm
+
+#endif
