@@ -1,0 +1,55 @@
+/* Memory and container runtime: the pooled memory manager (chain blocks and clumps), expandable
+ * arrays (xarrays) and ordered containers (red-black tree, bisection search, pointer sort).
+ * Array operations take the address of the caller's array variable. */
+#ifndef VT_MEMORY_H
+#define VT_MEMORY_H
+
+#include "frame/vt_types.h"
+
+extern "C" {
+
+/* Pooled memory manager */
+void* getmem(int size, int xar_flag);
+void* relocmem(void* ptr, int size, int xar_flag);
+int   rlsmem(void* ptr);
+void  rlsmem_ptr(void** ptr_var);
+void* manage_memory(int size, void* old, int may_fail, int xar_flag);
+int   register_clump(const char* name, int object_size);
+void* getmem_clump(int clump_id);
+int   rlsmem_clump(void* ptr);
+void* relocmem_clump(void* ptr, int size);
+
+/* Expandable arrays */
+void* XAR_ALLOC(int count, int object_size, int extension);
+void* XAR_EXTEND(void** array, int n);
+int   XAR_PRE_RELOC(void* array, int n);        /* the array's first object, not its variable */
+void* XAR_APPEND(void** array, int n, const void* source);
+void* XAR_LAST(void** array);
+int   XAR_COUNT(void** array);
+void* XAR_SHRINK(void** array, int n);
+int   XAR_RESIZE(void** array, int new_count);
+void  XAR_FREE(void** array);
+void  XAR_PARAMS(void** array, int* object_size, int* extension, int* count, int* max_count);
+void* xar_insert(void** array, int index, int n, const void* source);
+void* xar_remove(void** array, int index, int n);
+int   xar_find_int(void** array, int value);
+void  arr_insert(void* data, int object_size, int* count, int index, int n, const void* source);
+void  arr_delete(void* data, int object_size, int* count, int index, int n);
+
+/* Ordered containers */
+btree*      create_btree(int initial_count);
+btree_node* insert_into_balanced_btree(btree* tree, void* item, btree_compare compare);
+int         delete_btree_node(btree* tree, btree_node* node);
+btree_node* find_btree_node(btree* tree, const void* key, btree_compare compare);
+int         find_btree_neighbours(btree* tree, const void* key, btree_compare compare,
+                                  btree_node** found, btree_node** below, btree_node** above);
+int         insert_into_btree(btree* tree, btree_node** node, void* item, btree_compare compare);
+btree_node* next_btree_node(btree* tree, btree_node* node);
+void        print_btree(btree* tree, void (*print_item)(const void* item));
+int         bsearch_array(int count, array_compare compare, int element_size, const void* key,
+                          void** array, int* position, void* extra);
+void        sort_pointers(int count, array_compare compare, void** pointers, void* extra);
+
+}
+
+#endif
