@@ -249,7 +249,7 @@ void Host::say(const char* format, ...) {
     if (quiet || transcript == nullptr) return;
     va_list args;
     va_start(args, format);
-    fputs("  host: ", transcript);
+    fputs("host: ", transcript);
     vfprintf(transcript, format, args);
     fputc('\n', transcript);
     va_end(args);
@@ -329,15 +329,19 @@ public:
         facts_ += ",\"" + std::string(key) + "\":" + json_string(value);
         return *this;
     }
-    /* Non-zero when the call must be answered at once: a wrong handle or a refusal. */
-    int screen() {
+    /* True when the call must be answered at once, with *status: a wrong handle or a refusal. */
+    bool screened(int* status) {
         if (app_ != host_.app_handle) {
             char why[96];
             snprintf(why, sizeof why, "wrong application handle %d (expected %d)", app_, host_.app_handle);
-            return finish(HOST_BAD_INPUTS, why);
+            *status = finish(HOST_BAD_INPUTS, why);
+            return true;
         }
-        if (host_.refused.count(name_) != 0) return finish(refusal_status(), "refused (--refuse)");
-        return HOST_OK;
+        if (host_.refused.count(name_) != 0) {
+            *status = finish(refusal_status(), "refused (--refuse)");
+            return true;
+        }
+        return false;
     }
     int finish(int status, const std::string& why = "") {
         if (finished_) return status;
@@ -427,7 +431,7 @@ int ProMenubarMenuAdd_v(int app, const char* menu, const char* label_key, const 
     Call call("ProMenubarMenuAdd_v", app);
     call.text("menu", menu).text("label_key", label_key).text("neighbour", neighbour)
         .number("add_after", add_after).wide("message_file", message_file).text("dir", dir);
-    if (int status = call.screen()) return status;
+    if (int status; call.screened(&status)) return status;
     if (empty_text(menu) || empty_text(label_key) || message_file == nullptr)
         return call.finish(HOST_BAD_INPUTS, "menu name, label key and message file are needed");
     if (host.find_menu(menu) != nullptr) return call.finish(HOST_NAME_IN_USE, "a menu of that name exists");
@@ -448,7 +452,7 @@ int ProMenubarmenuMenuAdd_v(int app, const char* parent, const char* menu, const
     call.text("parent", parent).text("menu", menu).text("label_key", label_key)
         .text("neighbour", neighbour).number("add_after", add_after)
         .wide("message_file", message_file).text("dir", dir);
-    if (int status = call.screen()) return status;
+    if (int status; call.screened(&status)) return status;
     if (empty_text(parent) || empty_text(menu) || empty_text(label_key) || message_file == nullptr)
         return call.finish(HOST_BAD_INPUTS, "parent, menu name, label key and message file are needed");
     MenuItem* owner = host.find_menu(parent);
@@ -473,7 +477,7 @@ int ProMenubarmenuPushbuttonAdd_v(int app, const char* parent, const char* butto
     call.text("parent", parent).text("button", button).text("label_key", label_key)
         .text("help_key", help_key).text("neighbour", neighbour).number("add_after", add_after)
         .number("command_id", command_id).wide("message_file", message_file).text("dir", dir);
-    if (int status = call.screen()) return status;
+    if (int status; call.screened(&status)) return status;
     if (empty_text(parent) || empty_text(button) || empty_text(label_key) || message_file == nullptr)
         return call.finish(HOST_BAD_INPUTS, "parent, button name, label key and message file are needed");
     MenuItem* owner = host.find_menu(parent);
@@ -499,7 +503,7 @@ int ProCmdActionAdd_v(int app, const char* action, command_action function, int 
     call.text("action", action).pointer("function", reinterpret_cast<const void*>(function))
         .number("priority", priority).pointer("access", reinterpret_cast<const void*>(access))
         .number("non_active_ok", non_active_ok).number("accessory_ok", accessory_ok);
-    if (int status = call.screen()) return status;
+    if (int status; call.screened(&status)) return status;
     if (empty_text(action) || function == nullptr || command_id == nullptr)
         return call.finish(HOST_BAD_INPUTS, "action name, function and place for the id are needed");
     if (host.command_by_name(action) != nullptr)
@@ -525,7 +529,7 @@ int ProCmdDesignate_v(int app, int command_id, const char* label_key, const char
     Call call("ProCmdDesignate_v", app);
     call.number("command_id", command_id).text("label_key", label_key).text("help_key", help_key)
         .text("description_key", description_key).wide("message_file", message_file).text("dir", dir);
-    if (int status = call.screen()) return status;
+    if (int status; call.screened(&status)) return status;
     Command* command = host.command_by_id(command_id);
     if (command == nullptr || command->builtin) return call.finish(HOST_BAD_INPUTS, "no add-in command has that id");
     if (empty_text(label_key) || message_file == nullptr)
@@ -542,7 +546,7 @@ int ProCmdIconSet_v(int app, int command_id, const char* icon_file, const char* 
     Host& host = current_host();
     Call call("ProCmdIconSet_v", app);
     call.number("command_id", command_id).text("icon_file", icon_file).text("dir", resource_dir);
-    if (int status = call.screen()) return status;
+    if (int status; call.screened(&status)) return status;
     Command* command = host.command_by_id(command_id);
     if (command == nullptr || command->builtin) return call.finish(HOST_BAD_INPUTS, "no add-in command has that id");
     if (empty_text(icon_file)) return call.finish(HOST_BAD_INPUTS, "no icon file named");
@@ -559,7 +563,7 @@ int ProNotificationSet_v(int app, int type, notify_hook hook) {
     Host& host = current_host();
     Call call("ProNotificationSet_v", app);
     call.number("type", type).pointer("hook", reinterpret_cast<const void*>(hook));
-    if (int status = call.screen()) return status;
+    if (int status; call.screened(&status)) return status;
     if (hook == nullptr) return call.finish(HOST_BAD_INPUTS, "no hook");
     host.notifications[type] = hook;
     return call.finish(HOST_OK);
@@ -569,7 +573,7 @@ int ProCmdCmdIdFind_v(int app, const char* command_name, int* command_id) {
     Host& host = current_host();
     Call call("ProCmdCmdIdFind_v", app);
     call.text("command_name", command_name);
-    if (int status = call.screen()) return status;
+    if (int status; call.screened(&status)) return status;
     if (empty_text(command_name) || command_id == nullptr)
         return call.finish(HOST_BAD_INPUTS, "command name and place for the id are needed");
     Command* command = host.command_by_name(command_name);
@@ -585,7 +589,7 @@ int ProCmdBracketFuncAdd_v(int app, int command_id, command_bracket function,
     Call call("ProCmdBracketFuncAdd_v", app);
     call.number("command_id", command_id).pointer("function", reinterpret_cast<const void*>(function))
         .text("function_name", function_name).pointer("data", data);
-    if (int status = call.screen()) return status;
+    if (int status; call.screened(&status)) return status;
     Command* command = host.command_by_id(command_id);
     if (command == nullptr) return call.finish(HOST_BAD_INPUTS, "no command has that id");
     if (function == nullptr) return call.finish(HOST_BAD_INPUTS, "no bracket function");
@@ -596,7 +600,7 @@ int ProCmdBracketFuncAdd_v(int app, int command_id, command_bracket function,
 int ProMdlCurrentGet_v(int app, void** model) {
     Host& host = current_host();
     Call call("ProMdlCurrentGet_v", app);
-    if (int status = call.screen()) return status;
+    if (int status; call.screened(&status)) return status;
     if (model == nullptr) return call.finish(HOST_BAD_INPUTS, "no place for the model");
     Model* current = host.current_model();
     if (current == nullptr) return call.finish(HOST_NOT_FOUND, "no current model");
@@ -618,7 +622,7 @@ int ProMdlDataGet_v(int app, void* model, model_record* data) {
     Host& host = current_host();
     Call call("ProMdlDataGet_v", app);
     call.pointer("model", model);
-    if (int status = call.screen()) return status;
+    if (int status; call.screened(&status)) return status;
     if (data == nullptr || !host.model_alive(model)) return call.finish(HOST_BAD_INPUTS, "not a model in session");
     const Model& known = *static_cast<const Model*>(model);
     fill_model_record(known, data);
@@ -630,7 +634,7 @@ int prodev_pass_version_info_v(int app, int frame_version) {
     Host& host = current_host();
     Call call("prodev_pass_version_info_v", app);
     call.number("frame_version", frame_version);
-    if (int status = call.screen(); status != HOST_OK) return status;
+    if (int status; call.screened(&status)) return status;
     host.frame_version = frame_version;
     return call.finish(1); /* non-zero: the version is accepted */
 }
@@ -638,7 +642,7 @@ int prodev_pass_version_info_v(int app, int frame_version) {
 int ProEngineerDisplayversionGet_v(int app, char** display_version) {
     Host& host = current_host();
     Call call("ProEngineerDisplayversionGet_v", app);
-    if (int status = call.screen()) return status;
+    if (int status; call.screened(&status)) return status;
     if (display_version == nullptr) return call.finish(HOST_BAD_INPUTS, "no place for the text");
     *display_version = const_cast<char*>(host.display_version.c_str());
     call.fact("display_version", host.display_version);

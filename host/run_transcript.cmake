@@ -4,6 +4,7 @@
 #   INPUT       a file fed to standard input
 #   EXPECTED    the expected standard output, after the substitutions below; empty: not compared
 #   STATUS      the expected exit status (default 0)
+#   MATCH       regular expressions (^^) standard output must match
 #   ERR         a regular expression standard error must match; without it, standard error
 #               must hold no "vthost:" line
 #   ENV         NAME=VALUE settings separated by ^^ (VTPDM_ANSWERS is cleared otherwise)
@@ -73,6 +74,15 @@ if(EXPECTED)
       list(APPEND failures "transcript differs from ${EXPECTED}:\n${difference}")
     endif()
   endif()
+endif()
+
+if(MATCH)
+  string(REPLACE "^^" ";" patterns "${MATCH}")
+  foreach(pattern IN LISTS patterns)
+    if(NOT out MATCHES "${pattern}")
+      list(APPEND failures "standard output does not match \"${pattern}\"")
+    endif()
+  endforeach()
 endif()
 
 if(TRACE)

@@ -268,8 +268,8 @@ int Session::load(const std::string& program) {
     int os_error = 0;
     module_ = platform.dll_load(module_path_.c_str(), &os_error);
     if (module_ == nullptr) {
-        fprintf(stderr, "vthost: cannot load add-in %s: OS error %d (the file or a library it needs "
-                        "cannot be loaded)\n", module_path_.c_str(), os_error);
+        fprintf(stderr, "vthost: cannot load add-in %s: %s\n", module_path_.c_str(),
+                platform.dll_error_text(os_error));
         return 1;
     }
     initialize_ = reinterpret_cast<initialize_function>(platform.dll_symbol(module_, "user_initialize_plus", &os_error));
@@ -608,6 +608,8 @@ int Session::run(const std::string& program) {
             if (!parse_script_line(line, command, error)) throw ScriptError{error};
             if (command.comment_line) {
                 say("#%s", command.comment.c_str());
+            } else if (command.kind == ScriptCommand::NOTHING && line.find_first_not_of(" \t\r") == std::string::npos) {
+                say("%s", "");
             } else if (command.kind != ScriptCommand::NOTHING) {
                 std::string shown = line;
                 while (!shown.empty() && (shown.back() == '\r' || shown.back() == ' ')) shown.pop_back();
