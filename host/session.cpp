@@ -297,10 +297,10 @@ int Session::start() {
     char16_t error_buffer[512] = {};
 
     say("host: add-in %s", text_of(path_of(module_path_).filename()).c_str());
-    say("host: start-up with version \"%s\", build \"%s\", language %d (%s), %zu host functions%s",
+    say("host: start-up with version \"%s\", build \"%s\", language %d (%s), %d host functions%s",
         options_.version.c_str(), options_.build.c_str(), options_.language,
         *language_name_of(options_.language) ? language_name_of(options_.language) : "no name",
-        table.size(), options_.missing.empty() ? "" : " (some left out by --missing)");
+        static_cast<int>(table.size()), options_.missing.empty() ? "" : " (some left out by --missing)");
     fflush(stdout);
     int status = initialize_(1, argv, options_.version.c_str(), options_.build.c_str(), 0, error_buffer,
                              app_dir.c_str(), module_path_w.c_str(), module_path_.c_str(), host_.app_handle,
@@ -315,13 +315,13 @@ int Session::start() {
         fflush(stderr);
         return 3;
     }
-    size_t addin_commands = 0, brackets = 0;
+    int addin_commands = 0, brackets = 0;
     for (const Command& command : host_.commands) {
         if (!command.builtin) ++addin_commands;
-        brackets += command.brackets.size();
+        brackets += static_cast<int>(command.brackets.size());
     }
-    say("host: the add-in registered %zu commands, %zu notifications, %zu bracket function%s", addin_commands,
-        host_.notifications.size(), brackets, brackets == 1 ? "" : "s");
+    say("host: the add-in registered %d commands, %d notifications, %d bracket function%s", addin_commands,
+        static_cast<int>(host_.notifications.size()), brackets, brackets == 1 ? "" : "s");
     return 0;
 }
 
