@@ -235,6 +235,12 @@ private:
     FILE* trace_ = nullptr;
     void* module_ = nullptr;
     std::string module_path_;
+    std::u16string module_path_w_;
+    std::string app_dir_;
+    std::vector<host_function_pair> table_;
+    char program_name_[7] = "vthost";
+    char* argv_[2] = {program_name_, nullptr};
+    char16_t error_buffer_[512] = {};
     initialize_function initialize_ = nullptr;
     terminate_function terminate_ = nullptr;
     bool ended_ = false;
@@ -285,16 +291,17 @@ int Session::load(const std::string& program) {
 }
 
 int Session::start() {
-    std::string app_dir = options_.app_dir;
-    if (app_dir.empty()) {
+    /* The add-in keeps pointers to what it is handed at start-up: all of it lives as long as
+     * the session. */
+    app_dir_ = options_.app_dir;
+    if (app_dir_.empty()) {
         std::error_code error;
-        app_dir = fs::is_directory(path_of(VTHOST_APP_DIR), error) ? VTHOST_APP_DIR : VTHOST_DIST_DIR;
+        app_dir_ = fs::is_directory(path_of(VTHOST_APP_DIR), error) ? VTHOST_APP_DIR : VTHOST_DIST_DIR;
     }
-    std::vector<host_function_pair> table = host_function_table(options_.missing);
-    std::u16string module_path_w = widen(module_path_);
-    static char program_name[] = "vthost";
-    char* argv[] = {program_name, nullptr};
-    char16_t error_buffer[512] = {};
+    table_ = host_function_table(options_.missing);
+    module_path_w_ = widen(module_path_);
+    const std::vector<host_function_pair>& table = table_;
+    char16_t* error_buffer = error_buffer_;
 
     say("host: add-in %s", text_of(path_of(module_path_).filename()).c_str());
     say("host: start-up with version \"%s\", build \"%s\", language %d (%s), %d host functions%s",
@@ -302,8 +309,8 @@ int Session::start() {
         *language_name_of(options_.language) ? language_name_of(options_.language) : "no name",
         static_cast<int>(table.size()), options_.missing.empty() ? "" : " (some left out by --missing)");
     fflush(stdout);
-    int status = initialize_(1, argv, options_.version.c_str(), options_.build.c_str(), 0, error_buffer,
-                             app_dir.c_str(), module_path_w.c_str(), module_path_.c_str(), host_.app_handle,
+    int status = initialize_(1, argv_, options_.version.c_str(), options_.build.c_str(), 0, error_buffer,
+                             app_dir_.c_str(), module_path_w_.c_str(), module_path_.c_str(), host_.app_handle,
                              0, table.data(), static_cast<int>(table.size()), options_.language);
     say("host: start-up status %d", status);
     if (status != 0) {
