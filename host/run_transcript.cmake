@@ -39,6 +39,11 @@ execute_process(COMMAND ${EMULATOR} "${VTHOST}" ${arguments}
 
 string(REPLACE "\r" "" out "${out}")
 string(REPLACE "\r" "" err "${err}")
+# Under the emulator the add-in joins its directories with '\'; the transcripts use '/'.
+if(EMULATOR)
+  string(REPLACE "\\" "/" out "${out}")
+  string(REPLACE "\\" "/" err "${err}")
+endif()
 foreach(pair "BIN_DIR;@BIN@" "APP_DIR;@APP@" "SRC_DIR;@SRC@" "ADDIN_FILE;@ADDIN@")
   list(GET pair 0 variable)
   list(GET pair 1 token)
