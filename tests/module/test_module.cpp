@@ -77,13 +77,6 @@ TEST_F(RealModule, BuildOfTheStampPassesTheCheck) {
     EXPECT_EQ(error_buffer[0], u'#');
 }
 
-TEST_F(RealModule, OlderMajorDoesNotOpenTheModule) {
-    EXPECT_EQ(start("25", "2004280"), -98);
-    EXPECT_EQ(first(), u"Wildfire 2.0|C000");
-    EXPECT_EQ(second(), u"0");
-    EXPECT_TRUE(lookups.empty());
-}
-
 // ---- the whole start-up through the platform's loader ----------------------------------------
 
 namespace {
