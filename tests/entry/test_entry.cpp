@@ -8,11 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "fake_pdm/fake_pdm.h"
+#include "tests/fake_pdm/fake_pdm.h"
 #include "frame/entry.h"
 #include "frame/gateway.h"
 #include "platform/platform.h"
-#include "support/child.h"
+#include "tests/support/child.h"
 
 namespace fs = std::filesystem;
 

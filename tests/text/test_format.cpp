@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "support/child.h"
+#include "tests/support/child.h"
 #include "text/text.h"
 
 namespace {
