@@ -30,3 +30,8 @@ if(TARGET vt_vexo)
   target_compile_definitions(test_module PRIVATE VT_MODULE_PATH="$<TARGET_FILE:vt_vexo>")
   add_dependencies(test_module vt_vexo VTProeVEXO)
 endif()
+
+# The host simulator's unit tests (tests/host) need its library.
+if(TARGET test_host)
+  target_link_libraries(test_host PRIVATE vthost_lib)
+endif()
