@@ -4,7 +4,11 @@
 #ifndef VT_GATEWAY_H
 #define VT_GATEWAY_H
 
+#include "frame/gateway_members.h"
 #include "frame/vt_types.h"
+
+/* Size of each of the three directory buffers of the gateway context, terminator included. */
+enum { GATEWAY_DIR_SIZE = 260 };
 
 extern "C" {
 
@@ -35,6 +39,15 @@ int ProMdlCurrentGet(void** model);
 int ProMdlDataGet(void* model, model_record* data);
 int prodev_pass_version_info(int frame_version);
 int ProEngineerDisplayversionGet(char** display_version);
+
+/* Every member of the gateway, the ones above again included (the compiler checks that the list
+ * agrees with them).  The others take their caller words as gateway_word. */
+#define VT_GATEWAY_DECLARE_(entry, params, names, result) result entry params;
+#define VT_GATEWAY_DECLARE(entry, table_name, prototype, result, failure, dir, lead, then) \
+    VT_GATEWAY_DECLARE_(entry, prototype, result)
+VT_GATEWAY_MEMBERS(VT_GATEWAY_DECLARE)
+#undef VT_GATEWAY_DECLARE
+#undef VT_GATEWAY_DECLARE_
 
 }
 

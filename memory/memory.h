@@ -18,6 +18,13 @@ int   register_clump(const char* name, int object_size);
 void* getmem_clump(int clump_id);
 int   rlsmem_clump(void* ptr);
 void* relocmem_clump(void* ptr, int size);
+/* Releases a clump descriptor without objects for reuse: 0, or -1 when it is unknown or still
+ * holds objects. */
+int   unregister_clump(int clump_id);
+/* Checks: the number of chain blocks when the chain is consistent, else -1; the chunks of a clump
+ * in list order (at most max_chunks stored) and their number, or -1 for an unknown id. */
+int   memory_chain_check(void);
+int   memory_clump_chunks(int clump_id, void** chunks, int max_chunks);
 
 /* Expandable arrays */
 void* XAR_ALLOC(int count, int object_size, int extension);

@@ -16,3 +16,10 @@ if(TARGET vt_vexo)
                    --imports-from $<TARGET_FILE_NAME:VTProeVEXO> ${VT_CLIENT_FUNCTIONS})
   set_tests_properties(binary.addin_exports_three_and_imports_32 PROPERTIES LABELS static)
 endif()
+
+# Under Wine, the command-code trace is visible on Wine's debug channel for OutputDebugStringA.
+if(CMAKE_CROSSCOMPILING AND VT_RUN_TEST_PROGRAMS)
+  add_test(NAME wine.command_code_reaches_OutputDebugStringA
+           COMMAND sh -c "WINEDEBUG=+debugstr wine \"$1\" --vt-child new_entity_command 2>&1 | grep -F 'OutputDebugStringA \"VMM_EE_NEW\"'"
+                   check $<TARGET_FILE:test_bridge>)
+endif()

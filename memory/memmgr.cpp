@@ -1,0 +1,447 @@
+/* The pooled memory manager: chain blocks and clumps.
+ *
+ * Chain blocks.  Every request gets its own area from the C heap (reached only through the
+ * platform table, so tests can make it fail).  An area is framed by a head and a tail and linked
+ * into one doubly linked chain between the anchors chain_first (oldest) and chain_last (newest):
+ *
+ *     32-bit pointers:  | user size u32 | previous ptr | user data align8(size) | next ptr | flags u32 |
+ *     64-bit pointers:  | previous ptr | user size u32 | guard u32 (0) | user data | next ptr | flags u32 | pad u32 |
+ *
+ * The caller's pointer is the start of the user data (area + 8 on 32-bit, area + 16 on 64-bit, so
+ * it is 8-aligned either way); the tail lies at the caller's pointer plus align8(user size).  The
+ * flags word has bits 0-30 all ones and bit 31 set when the block holds an expandable array.
+ * The total is align8(size) + 16 with 32-bit pointers and align8(size) + 32 with 64-bit ones.
+ *
+ * Clump objects carry an 8-byte slot header instead (own offset, next free, state, reserved);
+ * the state word lies 4 bytes before the caller's pointer and is one of the odd numbers 12345
+ * (in use), 12347 (in use, expandable array) or 12349 (free).  In a chain block the same 16 bits
+ * are the low half of the previous pointer on 32-bit (a multiple of 8, or zero, so even) and the
+ * guard word on 64-bit (always 0): one read of that word tells the two kinds apart.
+ *
+ * Clumps are pools of equal-sized objects cut from 65,536-byte chain blocks (chunks).  A chunk
+ * starts with a chunk header padded to a multiple of 8 (24 bytes on 32-bit, 32 on 64-bit) and
+ * then holds slots of align8(object size) + 8 bytes.  A chunk never holds more than its slot count
+ * minus one live objects, so its free list is never empty.
+ *
+ * Exhaustion ends the process through crash() after the recovery messages; corruption reports
+ * "memory chain is corrupt" and ends the process the same way. */
+#include <string.h>
+#include <type_traits>
+
+#include "frame/report.h"
+#include "memory/memory.h"
+#include "platform/platform.h"
+
+namespace {
+
+struct chain_area;
+
+/* Head of a chain area; the layout depends only on the pointer width. */
+struct chain_head_narrow {
+    uint32_t size;            /* the size asked for, in bytes */
+    chain_area* previous;     /* area linked before this one, null for the first */
+};
+struct chain_head_wide {
+    chain_area* previous;     /* area linked before this one, null for the first */
+    uint32_t size;            /* the size asked for, in bytes */
+    uint32_t guard;           /* always 0: the word the clump test reads */
+};
+using chain_head = std::conditional_t<sizeof(void*) == 4, chain_head_narrow, chain_head_wide>;
+
+[[maybe_unused]] void clear_guard(chain_head_narrow*) {}
+[[maybe_unused]] void clear_guard(chain_head_wide* head) { head->guard = 0; }
+
+struct chain_tail {
+    chain_area* next;         /* area linked after this one, null for the last */
+    uint32_t flags;           /* 0x7FFFFFFF, bit 31 = expandable-array usage */
+};
+
+constexpr size_t HEAD = (sizeof(chain_head) + 7) & ~size_t(7);
+constexpr size_t TAIL = (sizeof(chain_tail) + 7) & ~size_t(7);
+static_assert(HEAD == 8 || HEAD == 16, "chain head must keep user data 8-aligned");
+
+constexpr uint32_t FLAG_BITS = 0x7FFFFFFFu;
+constexpr uint32_t FLAG_XAR = 0x80000000u;
+
+/* Above this total the C heap's own reallocation is used directly; at or below it a block that
+ * does not fit its present heap area is moved by allocate-copy-release. */
+constexpr size_t SMALL_BLOCK_LIMIT = 1016;
+
+/* Released areas of this total and more are overwritten only at both ends. */
+constexpr size_t FULL_OVERWRITE_LIMIT = 4000;
+constexpr size_t PARTIAL_OVERWRITE = 1000;
+
+chain_area* chain_first = nullptr;
+chain_area* chain_last = nullptr;
+
+size_t align8(size_t n) { return (n + 7) & ~size_t(7); }
+
+chain_head* head_of(chain_area* area) { return reinterpret_cast<chain_head*>(area); }
+char* user_of(chain_area* area) { return reinterpret_cast<char*>(area) + HEAD; }
+chain_area* area_of(void* user) { return reinterpret_cast<chain_area*>(static_cast<char*>(user) - HEAD); }
+chain_tail* tail_of(chain_area* area) {
+    return reinterpret_cast<chain_tail*>(user_of(area) + align8(head_of(area)->size));
+}
+size_t total_of(size_t size) { return align8(size) + HEAD + TAIL; }
+
+[[noreturn]] void chain_corrupt(const char* name) {
+    msg_log_printf("%s:  %s\n", name, "memory chain is corrupt");
+    crash();
+}
+
+[[noreturn]] void out_of_memory() {
+    msg_log_printf(" Serious error - out of virtual memory.");
+    msg_log_printf(" Starting recovery attempt.\n");
+    error_break("Memory error.");
+    /* Nobody tests getmem or relocmem for null, and there is no area to write into. */
+    crash();
+}
+
+/* The four link conditions of a chain block; 1 when they all hold. */
+int links_hold(chain_area* area) {
+    chain_area* previous = head_of(area)->previous;
+    chain_area* next = tail_of(area)->next;
+    if ((previous == nullptr) != (area == chain_first)) return 0;
+    if (previous != nullptr && tail_of(previous)->next != area) return 0;
+    if ((next == nullptr) != (area == chain_last)) return 0;
+    if (next != nullptr && head_of(next)->previous != area) return 0;
+    return 1;
+}
+
+/* Points the neighbours (or the anchors) of a block that moved at its new address. */
+void relink(chain_area* area, chain_area* previous, chain_area* next) {
+    head_of(area)->previous = previous;
+    tail_of(area)->next = next;
+    if (previous != nullptr) tail_of(previous)->next = area;
+    else chain_first = area;
+    if (next != nullptr) head_of(next)->previous = area;
+    else chain_last = area;
+}
+
+void append(chain_area* area) {
+    head_of(area)->previous = chain_last;
+    tail_of(area)->next = nullptr;
+    if (chain_last != nullptr) {
+        if (tail_of(chain_last)->next != nullptr) chain_corrupt("manage_memory");
+        tail_of(chain_last)->next = area;
+    } else {
+        chain_first = area;
+    }
+    chain_last = area;
+}
+
+/* Resizes a heap area by the three-way choice; null when the heap has no memory. */
+void* resize_area(chain_area* old, size_t old_total, size_t new_total) {
+    if (new_total > SMALL_BLOCK_LIMIT) return platform.heap_realloc(old, new_total);
+    size_t usable = platform.heap_usable_size(old);
+    if (usable < new_total) {
+        void* fresh = platform.heap_alloc(new_total);
+        if (fresh == nullptr) return nullptr;
+        /* The heap's usable size is at least the old total; a smaller answer copies the total. */
+        size_t copy = usable >= old_total ? usable : (old_total < new_total ? old_total : new_total);
+        memcpy(fresh, old, copy);
+        platform.heap_free(old);
+        return fresh;
+    }
+    return platform.heap_realloc(old, new_total);
+}
+
+
+/* ---- clumps ---- */
+
+constexpr int CLUMP_SLOTS = 500;             /* descriptors in the registry */
+constexpr int CHUNK_SIZE = 65536;            /* bytes of one chunk, a chain block */
+constexpr int CLUMP_LARGEST_OBJECT = 32744;  /* beyond it a chunk holds fewer than two slots */
+constexpr int KIND_IN_USE = -8;
+constexpr int KIND_RELEASED = -9;
+constexpr int16_t STATE_IN_USE = 12345;
+constexpr int16_t STATE_IN_USE_XAR = 12347;
+constexpr int16_t STATE_FREE = 12349;
+
+struct chunk_head {
+    int32_t live;             /* objects of this chunk in use */
+    int16_t clump_id;         /* index of the owning descriptor */
+    int16_t first_free;       /* first free slot, in 8-byte units from the first slot */
+    chunk_head* next;         /* next chunk of the same clump */
+    chunk_head* previous;     /* previous chunk, null for the head of the list */
+    chunk_head* self;         /* the chunk's own address */
+};
+constexpr size_t CHUNK_HEAD = (sizeof(chunk_head) + 7) & ~size_t(7);
+
+struct slot_head {
+    int16_t own_offset;       /* this slot's offset from the first slot, in 8-byte units */
+    int16_t next_free;        /* next free slot; -1 ends the list and marks a slot in use */
+    int16_t state;            /* STATE_IN_USE, STATE_IN_USE_XAR or STATE_FREE */
+    int16_t reserved;         /* -1 while handed out */
+};
+static_assert(sizeof(slot_head) == 8, "slot header is 8 bytes");
+
+struct clump_descriptor {
+    char name[32];            /* up to 31 characters, NUL-terminated */
+    int32_t object_size;      /* bytes per object, as registered */
+    int32_t kind;             /* KIND_IN_USE or KIND_RELEASED */
+    chunk_head* first;        /* head of the chunk list, null when none */
+    int32_t per_chunk;        /* slots per chunk */
+};
+
+clump_descriptor clumps[CLUMP_SLOTS];
+int clump_count = 0;          /* descriptors ever used (high-water mark) */
+
+int stride_of(const clump_descriptor& clump) { return static_cast<int>(align8(clump.object_size)) + 8; }
+char* first_slot(chunk_head* chunk) { return reinterpret_cast<char*>(chunk) + CHUNK_HEAD; }
+slot_head* slot_at(chunk_head* chunk, int offset) {
+    return reinterpret_cast<slot_head*>(first_slot(chunk) + offset * 8);
+}
+int16_t state_of(void* ptr) {
+    int16_t state;
+    memcpy(&state, static_cast<char*>(ptr) - 4, sizeof state);
+    return state;
+}
+
+/* The chunk holding a clump object; a pointer that does not lie in a chunk ends the process. */
+chunk_head* chunk_of(void* ptr) {
+    slot_head* slot = reinterpret_cast<slot_head*>(static_cast<char*>(ptr) - 8);
+    chunk_head* chunk = reinterpret_cast<chunk_head*>(reinterpret_cast<char*>(slot) - slot->own_offset * 8 -
+                                                      CHUNK_HEAD);
+    if (slot->own_offset < 0 || chunk->self != chunk) crash();
+    return chunk;
+}
+
+chunk_head* new_chunk(int id) {
+    clump_descriptor& clump = clumps[id];
+    chunk_head* chunk = static_cast<chunk_head*>(getmem(CHUNK_SIZE, 0));
+    chunk->live = 0;
+    chunk->clump_id = static_cast<int16_t>(id);
+    chunk->first_free = 0;
+    chunk->next = chunk->previous = nullptr;
+    chunk->self = chunk;
+    int step = stride_of(clump) / 8;
+    for (int i = 0; i < clump.per_chunk; ++i) {
+        slot_head* slot = slot_at(chunk, i * step);
+        slot->own_offset = static_cast<int16_t>(i * step);
+        slot->next_free = static_cast<int16_t>(i + 1 < clump.per_chunk ? (i + 1) * step : -1);
+        slot->state = STATE_FREE;
+        slot->reserved = 0;
+    }
+    return chunk;
+}
+
+void unlink_chunk(clump_descriptor& clump, chunk_head* chunk) {
+    if (chunk->previous != nullptr) chunk->previous->next = chunk->next;
+    else clump.first = chunk->next;
+    if (chunk->next != nullptr) chunk->next->previous = chunk->previous;
+    chunk->next = chunk->previous = nullptr;
+}
+
+void push_chunk(clump_descriptor& clump, chunk_head* chunk) {
+    chunk->previous = nullptr;
+    chunk->next = clump.first;
+    if (clump.first != nullptr) clump.first->previous = chunk;
+    clump.first = chunk;
+}
+
+}  // namespace
+
+extern "C" {
+
+int register_clump(const char* name, int object_size) {
+    if (object_size <= 0) crash();
+    if (object_size > CLUMP_LARGEST_OBJECT) return -1;
+    int id = 0;
+    while (id < clump_count && clumps[id].kind != KIND_RELEASED) ++id;
+    if (id == clump_count) {
+        if (clump_count == CLUMP_SLOTS) return -1;
+        ++clump_count;
+    }
+    clump_descriptor& clump = clumps[id];
+    memset(clump.name, 0, sizeof clump.name);
+    if (name != nullptr) strncpy(clump.name, name, sizeof clump.name - 1);
+    clump.object_size = object_size;
+    clump.kind = KIND_IN_USE;
+    clump.first = nullptr;
+    clump.per_chunk = static_cast<int32_t>((CHUNK_SIZE - CHUNK_HEAD) / static_cast<size_t>(stride_of(clump)));
+    return id;
+}
+
+int unregister_clump(int clump_id) {
+    if (clump_id < 0 || clump_id >= clump_count) return -1;
+    clump_descriptor& clump = clumps[clump_id];
+    if (clump.kind != KIND_IN_USE || clump.first != nullptr) return -1;
+    clump.kind = KIND_RELEASED;
+    return 0;
+}
+
+void* getmem_clump(int clump_id) {
+    if (clump_id < 0 || clump_id >= clump_count) return nullptr;
+    clump_descriptor& clump = clumps[clump_id];
+    if (clump.kind != KIND_IN_USE) return nullptr;
+    chunk_head* chunk = clump.first;
+    while (chunk != nullptr && chunk->live >= clump.per_chunk - 1) chunk = chunk->next;
+    if (chunk == nullptr) {
+        chunk = new_chunk(clump_id);
+        push_chunk(clump, chunk);
+    } else if (chunk != clump.first) {
+        unlink_chunk(clump, chunk);
+        push_chunk(clump, chunk);
+    }
+    slot_head* slot = slot_at(chunk, chunk->first_free);
+    chunk->first_free = slot->next_free;
+    slot->next_free = -1;
+    slot->state = STATE_IN_USE;
+    slot->reserved = -1;
+    chunk->live += 1;
+    char* object = reinterpret_cast<char*>(slot) + 8;
+    memset(object, 0, align8(clump.object_size));
+    return object;
+}
+
+int rlsmem_clump(void* ptr) {
+    int16_t state = state_of(ptr);
+    if (state == STATE_FREE) {
+        /* Reported and otherwise left alone: the slot is already on its free list. */
+        dbg_err_crash("rlsmem_clump", " release of already released object");
+        return 1;
+    }
+    if (state != STATE_IN_USE && state != STATE_IN_USE_XAR) return 0;
+    chunk_head* chunk = chunk_of(ptr);
+    if (chunk->clump_id < 0 || chunk->clump_id >= clump_count) crash();
+    clump_descriptor& clump = clumps[chunk->clump_id];
+    slot_head* slot = reinterpret_cast<slot_head*>(static_cast<char*>(ptr) - 8);
+    slot->next_free = chunk->first_free;
+    chunk->first_free = slot->own_offset;
+    chunk->live -= 1;
+    memset(ptr, 0xFF, align8(clump.object_size));
+    slot->state = STATE_FREE;
+    if (chunk->live == 0) {
+        unlink_chunk(clump, chunk);
+        rlsmem(chunk);
+    }
+    return 1;
+}
+
+void* relocmem_clump(void* ptr, int size) {
+    int16_t state = state_of(ptr);
+    if (state != STATE_IN_USE && state != STATE_IN_USE_XAR) return nullptr;
+    chunk_head* chunk = chunk_of(ptr);
+    if (chunk->clump_id < 0) return nullptr;
+    if (chunk->clump_id >= clump_count || size < 0) crash();
+    const clump_descriptor& clump = clumps[chunk->clump_id];
+    if (clump.kind == KIND_IN_USE)
+        dbg_err_crash("relocmem_clump", "Cannot reallocate a user registered clump!");
+    /* A chain block even for size 0, so the caller never sees null. */
+    void* moved = manage_memory(size, nullptr, 0, state == STATE_IN_USE_XAR);
+    size_t keep = align8(clump.object_size);
+    memcpy(moved, ptr, static_cast<size_t>(size) < keep ? static_cast<size_t>(size) : keep);
+    rlsmem(ptr);
+    return moved;
+}
+
+int memory_clump_chunks(int clump_id, void** chunks, int max_chunks) {
+    if (clump_id < 0 || clump_id >= clump_count) return -1;
+    int n = 0;
+    for (chunk_head* chunk = clumps[clump_id].first; chunk != nullptr; chunk = chunk->next, ++n)
+        if (n < max_chunks) chunks[n] = chunk;
+    return n;
+}
+
+void* manage_memory(int size, void* old, int may_fail, int xar_flag) {
+    size_t new_total = total_of(static_cast<size_t>(size));
+    chain_area* area;
+    size_t old_size = 0;
+    if (old == nullptr) {
+        area = static_cast<chain_area*>(platform.heap_alloc(new_total));
+    } else {
+        chain_area* old_area = area_of(old);
+        if (!links_hold(old_area)) chain_corrupt("manage_memory");
+        old_size = head_of(old_area)->size;
+        chain_area* previous = head_of(old_area)->previous;
+        chain_area* next = tail_of(old_area)->next;
+        area = static_cast<chain_area*>(resize_area(old_area, total_of(old_size), new_total));
+        if (area == nullptr) {
+            /* The old area is still intact and linked. */
+            if (may_fail) return nullptr;
+            out_of_memory();
+        }
+        head_of(area)->size = static_cast<uint32_t>(size);
+        relink(area, previous, next);
+    }
+    if (area == nullptr) {
+        if (may_fail) return nullptr;
+        out_of_memory();
+    }
+    if (old == nullptr) {
+        head_of(area)->size = static_cast<uint32_t>(size);
+        clear_guard(head_of(area));
+        append(area);
+    }
+    tail_of(area)->flags = FLAG_BITS | (xar_flag ? FLAG_XAR : 0);
+
+    char* user = user_of(area);
+    size_t end = align8(static_cast<size_t>(size));
+    if (old == nullptr) memset(user, 0, end);
+    else if (end > old_size) memset(user + old_size, 0, end - old_size);
+    return user;
+}
+
+void* getmem(int size, int xar_flag) {
+    if (size == 0) return nullptr;
+    if (size < 0) crash();
+    return manage_memory(size, nullptr, 0, xar_flag);
+}
+
+void* relocmem(void* ptr, int size, int xar_flag) {
+    void* moved = relocmem_clump(ptr, size);
+    if (moved != nullptr) return moved;
+    if (state_of(ptr) == STATE_FREE) {
+        /* A released clump object is no chain block: its links would be read from a slot. */
+        dbg_err_crash("relocmem", " reallocation of released object");
+        crash();
+    }
+    if (size < 0) crash();
+    return manage_memory(size, ptr, 0, xar_flag);
+}
+
+int rlsmem(void* ptr) {
+    if (ptr == nullptr) return 0;
+    if (rlsmem_clump(ptr)) return 0;
+    chain_area* area = area_of(ptr);
+    if (!links_hold(area)) chain_corrupt("rlsmem");
+    chain_area* previous = head_of(area)->previous;
+    chain_area* next = tail_of(area)->next;
+    if (previous != nullptr) tail_of(previous)->next = next;
+    else chain_first = next;
+    if (next != nullptr) head_of(next)->previous = previous;
+    else chain_last = previous;
+    head_of(area)->previous = nullptr;
+    tail_of(area)->next = nullptr;
+
+    size_t total = total_of(head_of(area)->size);
+    if (total < FULL_OVERWRITE_LIMIT) {
+        memset(area, 0xFF, total);
+    } else {
+        memset(area, 0xFF, PARTIAL_OVERWRITE);
+        memset(reinterpret_cast<char*>(area) + total - PARTIAL_OVERWRITE, 0xFF, PARTIAL_OVERWRITE);
+    }
+    platform.heap_free(area);
+    return 0;
+}
+
+void rlsmem_ptr(void** ptr_var) {
+    if (ptr_var == nullptr) return;
+    rlsmem(*ptr_var);
+    *ptr_var = nullptr;
+}
+
+int memory_chain_check(void) {
+    int blocks = 0;
+    chain_area* previous = nullptr;
+    for (chain_area* area = chain_first; area != nullptr; area = tail_of(area)->next) {
+        if (head_of(area)->previous != previous) return -1;
+        if ((tail_of(area)->flags & FLAG_BITS) != FLAG_BITS) return -1;
+        previous = area;
+        ++blocks;
+    }
+    return previous == chain_last ? blocks : -1;
+}
+
+}

@@ -1,0 +1,316 @@
+/* Expandable arrays (xarrays): a run of equal-sized objects in one chain block, framed by an
+ * 8-byte header and an 8-byte tail.  The caller holds a pointer to the first object; operations
+ * that may move the array take the address of that variable and update it.
+ *
+ *     | units:19 ext:13 | object size u16 | "XH" | objects ... zero padding | "XT" | relocations i16 | count i32 |
+ *
+ * units is the whole area (header, data, tail) in 8-byte units; the capacity is derived from it.
+ * Every byte of the data part beyond count objects is zero, so objects gained by growing the count
+ * read as zero.  The growth rule lives in XAR_PRE_RELOC: the extension grows with every move.
+ *
+ * Misuse is reported to the message log as "NAME:  TEXT" and ends the process through crash();
+ * exhaustion also calls error_break("Memory error.") first.  No operation returns an error. */
+#include <stdlib.h>
+#include <string.h>
+
+#include "frame/report.h"
+#include "memory/memory.h"
+
+namespace {
+
+constexpr uint16_t HEAD_MARK = 0x4858;       /* "XH" */
+constexpr uint16_t TAIL_MARK = 0x5458;       /* "XT" */
+constexpr int MAX_DATA = 2047984;            /* largest data part in bytes */
+constexpr int MAX_EXTENSION = 8191;          /* the header's 13 extension bits */
+constexpr int MAX_OBJECT_SIZE = 65535;       /* the header's 16 object-size bits */
+constexpr uint32_t UNITS_MASK = 0x7FFFF;     /* bits 0-18 */
+constexpr int EXTENSION_SHIFT = 19;
+constexpr int16_t RELOCATIONS_FLOOR = -32768;
+
+struct xar_head {
+    uint32_t units_extension; /* area units (bits 0-18) and extension in objects (bits 19-31) */
+    uint16_t object_size;     /* bytes per object */
+    uint16_t mark;            /* HEAD_MARK */
+};
+struct xar_tail {
+    uint16_t mark;            /* TAIL_MARK */
+    int16_t relocations;      /* -1 when made, one less after each move */
+    int32_t count;            /* objects in use */
+};
+static_assert(sizeof(xar_head) == 8 && sizeof(xar_tail) == 8, "xarray frame is 8 + 8 bytes");
+
+int debug_xar = -1;           /* DEBUG_XAR present: read once per process */
+
+xar_head* head_of(void* data) { return reinterpret_cast<xar_head*>(static_cast<char*>(data) - 8); }
+uint32_t units_of(void* data) { return head_of(data)->units_extension & UNITS_MASK; }
+int extension_of(void* data) { return static_cast<int>(head_of(data)->units_extension >> EXTENSION_SHIFT); }
+int object_size_of(void* data) { return head_of(data)->object_size; }
+size_t data_bytes(void* data) { return units_of(data) * 8 - 16; }
+xar_tail* tail_of(void* data) { return reinterpret_cast<xar_tail*>(static_cast<char*>(data) + data_bytes(data)); }
+int capacity_of(void* data) { return static_cast<int>(data_bytes(data) / static_cast<size_t>(object_size_of(data))); }
+int count_of(void* data) { return tail_of(data)->count; }
+int max_count(int object_size) { return MAX_DATA / object_size; }
+
+int valid(void* data) {
+    if (data == nullptr) return 0;
+    xar_head* head = head_of(data);
+    if (head->mark != HEAD_MARK || head->object_size == 0) return 0;
+    if ((head->units_extension & UNITS_MASK) < 2) return 0;
+    return tail_of(data)->mark == TAIL_MARK;
+}
+
+[[noreturn]] void fail(const char* name, const char* text) {
+    msg_log_printf("%s:  %s\n", name, text);
+    crash();
+}
+
+/* Exhaustion: reported as a memory error; there is no area to go on with. */
+[[noreturn]] void fail_memory(const char* name, const char* text) {
+    msg_log_printf("%s:  %s\n", name, text);
+    error_break("Memory error.");
+    crash();
+}
+
+[[noreturn]] void fail_plain(const char* name, const char* text) {
+    msg_log_printf("%s %s \n", name, text);
+    crash();
+}
+
+void* checked(void** array, const char* name) {
+    if (array == nullptr || !valid(*array)) fail(name, "invalid array");
+    return *array;
+}
+
+int debug_xar_set() {
+    if (debug_xar < 0) debug_xar = getenv("DEBUG_XAR") != nullptr ? 1 : 0;
+    return debug_xar;
+}
+
+int units_for(long long objects, int object_size) { return static_cast<int>((objects * object_size + 7) / 8 + 2); }
+
+/* A private copy of n objects from a source inside an array that may move; bytes beyond the
+ * array's data part read as zero.  Released by the caller with rlsmem. */
+void* copy_aside(void* data, const void* source, int n) {
+    int s = object_size_of(data);
+    char* copy = static_cast<char*>(getmem(n * s, 0));
+    size_t available = static_cast<size_t>(static_cast<char*>(data) + data_bytes(data) - static_cast<const char*>(source));
+    size_t wanted = static_cast<size_t>(n) * static_cast<size_t>(s);
+    memcpy(copy, source, wanted < available ? wanted : available);
+    return copy;
+}
+
+int inside(void* data, const void* source, size_t begin, size_t end) {
+    const char* p = static_cast<const char*>(source);
+    const char* base = static_cast<const char*>(data);
+    return p >= base + begin && p < base + end;
+}
+
+void check_range_call(const char* name, int count, int index, int n) {
+    if (count < 0 || index < 0 || index > count || n < 0) fail_plain(name, "wrong call.");
+}
+
+}  // namespace
+
+extern "C" {
+
+void* XAR_ALLOC(int count, int object_size, int extension) {
+    if (count == 0 && extension == 0) return nullptr;
+    if (count < 0 || object_size <= 0 || object_size > MAX_OBJECT_SIZE || extension <= 0)
+        fail("XAR_ALLOC", "invalid request");
+    if (count == 0 && extension == 1 && object_size < 128) extension = 2;
+    int reserved = count;
+    if (reserved == 0 && !debug_xar_set()) reserved = 1;
+    if (count > max_count(object_size)) fail("XAR_ALLOC", "too big array");
+    int units = units_for(reserved, object_size);
+    char* area = static_cast<char*>(getmem(units * 8, 1));
+    if (area == nullptr) fail_memory("XAR_ALLOC", "out of memory");
+    void* data = area + 8;
+    xar_head* head = head_of(data);
+    if (extension > MAX_EXTENSION) extension = MAX_EXTENSION;
+    head->units_extension = static_cast<uint32_t>(units) | (static_cast<uint32_t>(extension) << EXTENSION_SHIFT);
+    head->object_size = static_cast<uint16_t>(object_size);
+    head->mark = HEAD_MARK;
+    xar_tail* tail = tail_of(data);
+    tail->mark = TAIL_MARK;
+    tail->relocations = -1;
+    tail->count = count;
+    return data;
+}
+
+int XAR_PRE_RELOC(void* array, int n) {
+    int s = object_size_of(array);
+    int largest = max_count(s);
+    if (static_cast<long long>(count_of(array)) + n > largest) fail_memory(" XAR_PRE_RELOC", "too big array");
+    int k = -tail_of(array)->relocations;
+    int extension = extension_of(array);
+    double factor = 1.0;
+    if (k == 2) factor = 1.3;
+    else if (k == 3) factor = 1.6;
+    else if (k >= 4) {
+        factor = 2.0;
+        /* Past the largest count the factor no longer matters: stop before it overflows. */
+        for (int step = 4; step < k && extension * factor <= largest; ++step) factor *= 1.15;
+    }
+    double scaled = extension * factor + 0.1;
+    long long b = scaled > largest ? largest : static_cast<long long>(scaled);
+    if (b < 1) b = 1;
+    long long capacity = b * ((n - 1) / b + 1) + capacity_of(array);
+    return static_cast<int>(capacity < largest ? capacity : largest);
+}
+
+void* XAR_EXTEND(void** array, int n) {
+    void* data = checked(array, "XAR_EXTEND");
+    if (n < 0) fail("XAR_EXTEND", "invalid request");
+    if (n == 0) return nullptr;
+    int count = count_of(data);
+    int s = object_size_of(data);
+    if (static_cast<long long>(count) + n > capacity_of(data)) {
+        int capacity = XAR_PRE_RELOC(data, n);
+        int units = units_for(capacity, s);
+        int extension = extension_of(data);
+        int16_t relocations = tail_of(data)->relocations;
+        memset(tail_of(data), 0, sizeof(xar_tail));
+        char* area = static_cast<char*>(relocmem(static_cast<char*>(data) - 8, units * 8, 1));
+        if (area == nullptr) fail_memory(" XAR_EXTEND", "out of memory");
+        data = area + 8;
+        xar_head* head = head_of(data);
+        head->units_extension = static_cast<uint32_t>(units) | (static_cast<uint32_t>(extension) << EXTENSION_SHIFT);
+        head->object_size = static_cast<uint16_t>(s);
+        head->mark = HEAD_MARK;
+        xar_tail* tail = tail_of(data);
+        tail->mark = TAIL_MARK;
+        tail->relocations = relocations > RELOCATIONS_FLOOR ? static_cast<int16_t>(relocations - 1) : relocations;
+        *array = data;
+    }
+    tail_of(data)->count = count + n;
+    return static_cast<char*>(data) + static_cast<size_t>(count) * s;
+}
+
+void* XAR_APPEND(void** array, int n, const void* source) {
+    void* data = checked(array, "XAR_APPEND");
+    if (n == 0) return XAR_LAST(array);
+    int count = count_of(data);
+    int s = object_size_of(data);
+    void* copy = nullptr;
+    if (source != nullptr && inside(data, source, 0, static_cast<size_t>(count) * s)) {
+        dbg_err_info("XAR_APPEND", ": don't ask for trouble. Use xar_replicate");
+        if (n > 0 && n <= max_count(s) - count) source = copy = copy_aside(data, source, n);
+    }
+    char* added = static_cast<char*>(XAR_EXTEND(array, n));
+    if (source != nullptr) memcpy(added, source, static_cast<size_t>(n) * s);
+    rlsmem(copy);
+    return added;
+}
+
+void* XAR_LAST(void** array) {
+    if (array == nullptr || *array == nullptr) return nullptr;
+    void* data = checked(array, "XAR_LAST");
+    int count = count_of(data);
+    return count == 0 ? nullptr : static_cast<char*>(data) + static_cast<size_t>(count - 1) * object_size_of(data);
+}
+
+int XAR_COUNT(void** array) {
+    if (array == nullptr || *array == nullptr) return 0;
+    return count_of(checked(array, "XAR_COUNT"));
+}
+
+void* XAR_SHRINK(void** array, int n) {
+    void* data = checked(array, "XAR_SHRINK");
+    int count = count_of(data);
+    if (n < 0 || count - n < 0) fail("XAR_SHRINK", "invalid request");
+    int s = object_size_of(data);
+    count -= n;
+    tail_of(data)->count = count;
+    memset(static_cast<char*>(data) + static_cast<size_t>(count) * s, 0, static_cast<size_t>(n) * s);
+    return count == 0 ? nullptr : static_cast<char*>(data) + static_cast<size_t>(count - 1) * s;
+}
+
+int XAR_RESIZE(void** array, int new_count) {
+    if ((array == nullptr || *array == nullptr) && new_count == 0) return 0;
+    void* data = checked(array, "XAR_RESIZE");
+    int count = count_of(data);
+    if (new_count < count) XAR_SHRINK(array, count - new_count);
+    else if (new_count > count) XAR_EXTEND(array, new_count - count);
+    return 0;
+}
+
+void XAR_FREE(void** array) {
+    if (array == nullptr || *array == nullptr) return;
+    void* data = checked(array, "XAR_FREE");
+    rlsmem(static_cast<char*>(data) - 8);
+    *array = nullptr;
+}
+
+void XAR_PARAMS(void** array, int* object_size, int* extension, int* count, int* largest) {
+    void* data = checked(array, "XAR_PARAMS");
+    if (object_size != nullptr) *object_size = object_size_of(data);
+    if (extension != nullptr) *extension = extension_of(data);
+    if (count != nullptr) *count = count_of(data);
+    if (largest != nullptr) *largest = max_count(object_size_of(data));
+}
+
+void* xar_insert(void** array, int index, int n, const void* source) {
+    void* data = checked(array, "xar_insert");
+    int s = object_size_of(data);
+    int count = count_of(data);
+    void* copy = nullptr;
+    if (source != nullptr && n > 0 && index >= 0 && index <= count) {
+        size_t at = static_cast<size_t>(index) * s;
+        if (inside(data, source, 0, at)) {
+            err_report_fatal("xar_insert", "xarray may be relocated.");
+            if (n <= max_count(s) - count) source = copy = copy_aside(data, source, n);
+        } else if (inside(data, source, at, data_bytes(data))) {
+            /* It would be overwritten by the move, and read after the array moved. */
+            fail_plain("arr_insert", "bad data pointer.");
+        }
+    }
+    XAR_EXTEND(array, n);
+    data = *array;
+    arr_insert(data, s, &count, index, n, source);
+    rlsmem(copy);
+    return static_cast<char*>(data) + static_cast<size_t>(index) * s;
+}
+
+void* xar_remove(void** array, int index, int n) {
+    void* data = checked(array, "xar_remove");
+    int count = count_of(data);
+    arr_delete(data, object_size_of(data), &count, index, n);
+    return XAR_SHRINK(array, n);
+}
+
+int xar_find_int(void** array, int value) {
+    if (array == nullptr || *array == nullptr) return -1;
+    void* data = checked(array, "xar_find_int");
+    if (object_size_of(data) != sizeof(int)) fail("xar_find_int", "invalid array");
+    const int* items = static_cast<const int*>(data);
+    int count = count_of(data);
+    for (int i = 0; i < count; ++i)
+        if (items[i] == value) return i;
+    return -1;
+}
+
+void arr_insert(void* data, int object_size, int* count, int index, int n, const void* source) {
+    check_range_call("arr_insert", *count, index, n);
+    if (n == 0) return;
+    char* base = static_cast<char*>(data);
+    size_t s = static_cast<size_t>(object_size);
+    const char* from = static_cast<const char*>(source);
+    if (from != nullptr && from >= base + index * s && from < base + (*count + n) * s)
+        fail_plain("arr_insert", "bad data pointer.");
+    memmove(base + (index + n) * s, base + index * s, (*count - index) * s);
+    *count += n;
+    if (from != nullptr) memcpy(base + index * s, from, n * s);
+    else memset(base + index * s, 0, n * s);
+}
+
+void arr_delete(void* data, int object_size, int* count, int index, int n) {
+    check_range_call("arr_delete", *count, index, n);
+    if (static_cast<long long>(index) + n > *count) fail_plain("arr_delete", "wrong call.");
+    if (n == 0) return;
+    char* base = static_cast<char*>(data);
+    size_t s = static_cast<size_t>(object_size);
+    memmove(base + index * s, base + (index + n) * s, (*count - index - n) * s);
+    *count -= n;
+}
+
+}
