@@ -49,6 +49,10 @@ add_custom_target(vt_app ALL DEPENDS ${vt_stage_outputs})
 if(WIN32)
   set(VT_PACKAGE_LOCATION "C:/vt_vexo" CACHE STRING
       "Folder the Windows package is unpacked as; the packaged protk.dat names the module and texts there")
+  # protk.dat separates a keyword from its value by a blank: a path with blanks cannot be read.
+  if(VT_PACKAGE_LOCATION MATCHES "[ \t]" OR NOT VT_PACKAGE_LOCATION MATCHES "^[A-Za-z]:/.")
+    message(FATAL_ERROR "VT_PACKAGE_LOCATION must be an absolute Windows path without blanks, like C:/vt_vexo")
+  endif()
 endif()
 
 if(TARGET vt_vexo)
