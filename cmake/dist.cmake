@@ -78,6 +78,19 @@ include(\"${CMAKE_SOURCE_DIR}/cmake/install-protk.cmake\")" COMPONENT product)
        NEWLINE_STYLE ${vt_newlines})
 endif()
 
+# Files left in app/ by an earlier configuration (a removed icon, a registry file from a build
+# that had the module) would make the staged tree differ from the installed one: remove them.
+set(vt_app_files ${vt_stage_outputs})
+if(TARGET vt_vexo)
+  list(APPEND vt_app_files ${VT_APP_DIR}/protk.dat)
+endif()
+file(GLOB_RECURSE vt_app_present ${VT_APP_DIR}/*)
+foreach(file ${vt_app_present})
+  if(NOT file IN_LIST vt_app_files)
+    file(REMOVE ${file})
+  endif()
+endforeach()
+
 # The stand-in client library is no part of the product; a demonstration install may put it
 # beside the module: cmake --install <build> --component demo.
 install(PROGRAMS $<TARGET_FILE:VTProeVEXO> DESTINATION . COMPONENT demo EXCLUDE_FROM_ALL)
