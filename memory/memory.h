@@ -45,6 +45,7 @@ void  arr_delete(void* data, int object_size, int* count, int index, int n);
 
 /* Ordered containers */
 btree*      create_btree(int initial_count);
+void        destroy_btree(btree* tree);   /* releases the pool blocks, the pool and the tree */
 btree_node* insert_into_balanced_btree(btree* tree, void* item, btree_compare compare);
 int         delete_btree_node(btree* tree, btree_node* node);
 btree_node* find_btree_node(btree* tree, const void* key, btree_compare compare);
