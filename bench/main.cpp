@@ -6,7 +6,10 @@
 //
 // --table writes the markdown table (with the machine it ran on) to FILE; --results replaces
 // the part of FILE between the lines "<!-- table begin -->" and "<!-- table end -->" with it.
-// Times are CPU time per iteration, the median of the repetitions.
+// Times are CPU time per iteration, the median of the repetitions.  The C heap keeps its memory
+// (no mmap per large block, no trimming), as a long-running host process's heap does.
+#include <malloc.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -141,6 +144,12 @@ int main(int argc, char** argv) {
     args.push_back(nullptr);
     benchmark::Initialize(&count, args.data());
     if (benchmark::ReportUnrecognizedArguments(count, args.data())) return 1;
+
+    // The C heap's thresholds are fixed for the whole run: left dynamic, the first large block a
+    // benchmark frees raises glibc's mmap threshold for every benchmark after it, and which side
+    // of a pair pays for fresh pages would depend on the order of the run.
+    mallopt(M_MMAP_THRESHOLD, 256 << 20);
+    mallopt(M_TRIM_THRESHOLD, 512 << 20);
 
     results all;
     collector report(all);
