@@ -15,6 +15,7 @@ extern "C" {
 /* Flags of the code-page services, with their Win32 values. */
 enum {
     PLAT_MB_PRECOMPOSED = 0x00000001,
+    PLAT_MB_ERR_INVALID_CHARS = 0x00000008,
     PLAT_WC_COMPOSITECHECK = 0x00000200,
     PLAT_WC_DEFAULTCHAR = 0x00000040,
 };

@@ -1,0 +1,204 @@
+// The code-page service of the platform layer (the contract of MultiByteToWideChar and
+// WideCharToMultiByte): lengths, capacities, size queries, error numbers, default characters,
+// lead bytes and one-character conversions.  The same cases hold on both builds.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace {
+
+const unsigned whole_string_flags = PLAT_WC_COMPOSITECHECK | PLAT_WC_DEFAULTCHAR;
+const char guard = '\x5A';
+const char16_t wide_guard = 0x5A5A;
+
+TEST(CodePageService, LengthMinusOneCountsAndWritesTheTerminator) {
+    char16_t out[8];
+    std::fill(out, out + 8, wide_guard);
+    EXPECT_EQ(platform.mb_to_wc(1252, PLAT_MB_PRECOMPOSED, "ab\x80", -1, out, 8), 4);
+    EXPECT_EQ(std::u16string(out, 4), std::u16string(u"ab\u20AC", 4));
+    EXPECT_EQ(out[4], wide_guard);
+
+    char narrow[8];
+    std::memset(narrow, guard, sizeof narrow);
+    EXPECT_EQ(platform.wc_to_mb(1252, 0, u"ab\u20AC", -1, narrow, 8), 4);
+    EXPECT_EQ(std::string(narrow, 4), std::string("ab\x80\0", 4));
+    EXPECT_EQ(narrow[4], guard);
+}
+
+TEST(CodePageService, ExplicitLengthConvertsExactlyThoseUnitsWithoutTerminator) {
+    char16_t out[4] = {wide_guard, wide_guard, wide_guard, wide_guard};
+    EXPECT_EQ(platform.mb_to_wc(932, PLAT_MB_PRECOMPOSED, "\x82\xa0xyz", 2, out, 4), 1);
+    EXPECT_EQ(out[0], 0x3042);
+    EXPECT_EQ(out[1], wide_guard);
+
+    char narrow[4] = {guard, guard, guard, guard};
+    EXPECT_EQ(platform.wc_to_mb(932, 0, u"\u3042\u3044", 1, narrow, 4), 2);
+    EXPECT_EQ(std::string(narrow, 2), "\x82\xa0");
+    EXPECT_EQ(narrow[2], guard);
+
+    // Embedded zero units are converted like any other when the length is given.
+    EXPECT_EQ(platform.wc_to_mb(1252, 0, u"a\0b", 3, narrow, 4), 3);
+    EXPECT_EQ(std::string(narrow, 3), std::string("a\0b", 3));
+}
+
+TEST(CodePageService, CapacityZeroAsksForTheSizeAndWritesNothing) {
+    EXPECT_EQ(platform.mb_to_wc(936, PLAT_MB_PRECOMPOSED, "\xc1\xe3" "a", -1, nullptr, 0), 3);
+    EXPECT_EQ(platform.wc_to_mb(936, whole_string_flags, u"\u96f6a", -1, nullptr, 0), 4);
+    EXPECT_EQ(platform.wc_to_mb(1251, whole_string_flags, u"\u0414", 1, nullptr, 0), 1);
+}
+
+TEST(CodePageService, TooSmallCapacityFailsWith122AndStaysInsideTheBuffer) {
+    char narrow[6];
+    std::memset(narrow, guard, sizeof narrow);
+    EXPECT_EQ(platform.wc_to_mb(949, whole_string_flags, u"\ubd80\ud488", -1, narrow, 3), 0);
+    EXPECT_EQ(platform.last_error(), PLAT_ERROR_INSUFFICIENT_BUFFER);
+    EXPECT_EQ(narrow[3], guard);
+    EXPECT_EQ(narrow[4], guard);
+
+    char16_t wide[4] = {wide_guard, wide_guard, wide_guard, wide_guard};
+    EXPECT_EQ(platform.mb_to_wc(1252, PLAT_MB_PRECOMPOSED, "abc", -1, wide, 3), 0);
+    EXPECT_EQ(platform.last_error(), PLAT_ERROR_INSUFFICIENT_BUFFER);
+    EXPECT_EQ(wide[3], wide_guard);
+
+    // One character into room for none: the one-character conversions rely on this.
+    char16_t one = wide_guard;
+    EXPECT_EQ(platform.mb_to_wc(1252, PLAT_MB_PRECOMPOSED, "ab", 2, &one, 1), 0);
+    EXPECT_EQ(platform.last_error(), PLAT_ERROR_INSUFFICIENT_BUFFER);
+}
+
+TEST(CodePageService, BadArgumentsAndUnknownCodePagesFailWith87) {
+    char16_t wide[4];
+    char narrow[4];
+    struct {
+        const char* what;
+        std::function<int()> call;
+    } cases[] = {
+        {"unknown page", [&] { return platform.mb_to_wc(12345, 0, "a", -1, wide, 4); }},
+        {"unknown page w", [&] { return platform.wc_to_mb(437000, 0, u"a", -1, narrow, 4); }},
+        {"null source", [&] { return platform.mb_to_wc(1252, 0, nullptr, -1, wide, 4); }},
+        {"null source w", [&] { return platform.wc_to_mb(1252, 0, nullptr, -1, narrow, 4); }},
+        {"length 0", [&] { return platform.mb_to_wc(1252, 0, "a", 0, wide, 4); }},
+        {"length -2", [&] { return platform.wc_to_mb(1252, 0, u"a", -2, narrow, 4); }},
+        {"negative capacity", [&] { return platform.mb_to_wc(1252, 0, "a", -1, wide, -1); }},
+        {"null destination", [&] { return platform.wc_to_mb(1252, 0, u"a", -1, nullptr, 4); }},
+    };
+    for (const auto& c : cases) {
+        char too_small[1];
+        platform.wc_to_mb(1252, 0, u"ab", -1, too_small, 1);    // last error now 122
+        EXPECT_EQ(c.call(), 0) << c.what;
+        EXPECT_EQ(platform.last_error(), PLAT_ERROR_INVALID_PARAMETER) << c.what;
+    }
+}
+
+TEST(CodePageService, FlagsOutsideTheContractFailWith1004) {
+    char narrow[8];
+    // The default-character option belongs to the composite check.
+    EXPECT_EQ(platform.wc_to_mb(1252, PLAT_WC_DEFAULTCHAR, u"a", -1, narrow, 8), 0);
+    EXPECT_EQ(platform.last_error(), PLAT_ERROR_INVALID_FLAGS);
+    EXPECT_EQ(platform.wc_to_mb(1252, 0x00010000, u"a", -1, narrow, 8), 0);
+    EXPECT_EQ(platform.last_error(), PLAT_ERROR_INVALID_FLAGS);
+    EXPECT_EQ(platform.wc_to_mb(1252, whole_string_flags, u"a", -1, narrow, 8), 2);
+    char16_t wide[4];
+    EXPECT_EQ(platform.mb_to_wc(1252, 0x00010000, "a", -1, wide, 4), 0);
+    EXPECT_EQ(platform.last_error(), PLAT_ERROR_INVALID_FLAGS);
+}
+
+TEST(CodePageService, CharactersWithoutMappingBecomeTheDefaultCharacter) {
+    char narrow[16];
+    EXPECT_EQ(platform.wc_to_mb(1251, whole_string_flags, u"\u05D0x\u90E8", -1, narrow, 16), 4);
+    EXPECT_STREQ(narrow, "?x?");
+    EXPECT_EQ(platform.wc_to_mb(932, 0, u"\uBD80", 1, narrow, 4), 1);
+    EXPECT_EQ(narrow[0], '?');
+}
+
+TEST(CodePageService, SurrogatePairIsOneCharacterAndLoneSurrogatesHaveNoMapping) {
+    char narrow[16];
+    EXPECT_EQ(platform.wc_to_mb(1252, whole_string_flags, u"a\U00020B9Fb", -1, narrow, 16), 4);
+    EXPECT_STREQ(narrow, "a?b");
+    const char16_t lone[] = {u'a', 0xD800, u'b', 0xDC00, 0};
+    EXPECT_EQ(platform.wc_to_mb(936, whole_string_flags, lone, -1, narrow, 16), 5);
+    EXPECT_STREQ(narrow, "a?b?");
+}
+
+TEST(CodePageService, UndecodableInputFailsWith1113WhenAskedTo) {
+    char16_t wide[8];
+    EXPECT_EQ(platform.mb_to_wc(932, PLAT_MB_PRECOMPOSED | PLAT_MB_ERR_INVALID_CHARS, "\x81 ", -1, wide, 8), 0);
+    EXPECT_EQ(platform.last_error(), PLAT_ERROR_NO_UNICODE_TRANSLATION);
+    EXPECT_EQ(platform.mb_to_wc(932, PLAT_MB_PRECOMPOSED | PLAT_MB_ERR_INVALID_CHARS, "\x82\xa0", -1, wide, 8), 2);
+}
+
+TEST(CodePageService, DoubleByteLeadAtTheEndNeverSwallowsTheTerminator) {
+    for (int page : {932, 936, 949, 950}) {
+        char16_t wide[4] = {wide_guard, wide_guard, wide_guard, wide_guard};
+        EXPECT_EQ(platform.mb_to_wc(page, PLAT_MB_PRECOMPOSED, "\x88", -1, wide, 4), 2) << page;
+        EXPECT_EQ(wide[1], 0) << page;
+        EXPECT_EQ(wide[2], wide_guard) << page;
+    }
+}
+
+TEST(CodePageService, LeadByteRangesOfTheDoubleBytePages) {
+    auto leads = [](int page) {
+        std::string ranges;
+        bool in = false;
+        for (int b = 0; b < 256; ++b) {
+            bool lead = platform.is_lead_byte(page, static_cast<unsigned char>(b)) != 0;
+            if (lead != in) {
+                char text[8];
+                std::snprintf(text, sizeof text, lead ? "%02X-" : "%02X ", lead ? b : b - 1);
+                ranges += text;
+                in = lead;
+            }
+        }
+        if (in) ranges += "FF ";
+        return ranges;
+    };
+    EXPECT_EQ(leads(932), "81-9F E0-FC ");
+    EXPECT_EQ(leads(936), "81-FE ");
+    EXPECT_EQ(leads(949), "81-FE ");
+    EXPECT_EQ(leads(950), "81-FE ");
+    for (int page : {0, 1250, 1251, 1252, 1253, 1254, 28598}) EXPECT_EQ(leads(page), "") << page;
+}
+
+TEST(CodePageService, OneCharacterConversionsInEveryPage) {
+    struct {
+        int page;
+        const char* bytes;
+        char16_t unit;
+    } cases[] = {
+        {0, "\x80", 0x20AC},     {1250, "\xa3", 0x0141}, {1251, "\xc4", 0x0414},
+        {1253, "\xc1", 0x0391},  {1254, "\xd0", 0x011E}, {28598, "\xe0", 0x05D0},
+        {932, "\xb1", 0xFF71},   {932, "\x82\xa0", 0x3042}, {936, "\xc1\xe3", 0x96F6},
+        {949, "\xc7\xd1", 0xD55C}, {950, "\xb9\x73", 0x96F6},
+    };
+    for (const auto& c : cases) {
+        int n = static_cast<int>(std::strlen(c.bytes));
+        char16_t unit = 0;
+        EXPECT_EQ(platform.mb_to_wc(c.page, PLAT_MB_PRECOMPOSED, c.bytes, n, &unit, 1), 1) << c.page;
+        EXPECT_EQ(unit, c.unit) << c.page;
+        char back[4] = {};
+        EXPECT_EQ(platform.wc_to_mb(c.page, 0, &c.unit, 1, back, 4), n) << c.page;
+        EXPECT_EQ(std::string(back, static_cast<size_t>(n)), c.bytes) << c.page;
+    }
+}
+
+TEST(CodePageService, EveryByteOfEverySinglePageDecodesToOneUnitAndBack) {
+    // Guards the decode table and the reverse search: every defined byte round-trips.
+    for (int page : {1250, 1251, 1252, 1253, 1254, 28598}) {
+        for (int b = 1; b < 256; ++b) {
+            char byte = static_cast<char>(b);
+            char16_t unit = 0;
+            ASSERT_EQ(platform.mb_to_wc(page, PLAT_MB_PRECOMPOSED, &byte, 1, &unit, 1), 1) << page << ' ' << b;
+            if (unit == u'?' && b != '?') continue;     // undefined byte
+            char back = 0;
+            EXPECT_EQ(platform.wc_to_mb(page, 0, &unit, 1, &back, 1), 1) << page << ' ' << b;
+            EXPECT_EQ(static_cast<unsigned char>(back), b) << page << " unit " << static_cast<unsigned>(unit);
+        }
+    }
+}
+
+}  // namespace

@@ -1,0 +1,222 @@
+/* Language selection and the locale table.
+ *
+ * One integer, the current language code, selects every text conversion.  It is -1 until it is
+ * set, by the frame from the host's code or, when a conversion comes first, from the environment
+ * (PRO_LANG, else LANG).  The file holds that state with the EUC mode flag, the choice from the
+ * environment (which also sets the run-time library's locale), the locale table of language
+ * names in an xarray, and the properties of each code: its code page, whether its narrow text is
+ * multibyte, whether it is one of the two custom locales. */
+#include "text/text.h"
+
+#include <locale.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include "frame/report.h"
+#include "memory/memory.h"
+
+namespace {
+
+int current_code = -1;          /* current language code, -1 until chosen */
+int code_chosen = 0;            /* 1 once any code was set */
+int euc_mode = 0;               /* set exactly while the current code is 1 (Japanese) */
+
+locale_row* locale_table = nullptr;     /* xarray of the rows below, built on first use */
+int locale_row_count = 0;
+const locale_row empty_row = {"", 0};  /* answer for a code no row has */
+
+int custom_locale_read = 0;     /* CUSTOM_LOCALE_IS_MULTIBYTE has been read */
+int custom_locale_multibyte = 0;
+
+char lang_export[64];           /* "LANG=<value>", owned by the process environment once put */
+
+struct locale_name {
+    const char* name;
+    int code;
+};
+
+/* Look-up by code takes the first row, so the order decides each code's name. */
+const locale_name locale_names[] = {
+    {"usascii", 0},
+    {"C", 0},
+    {"japanese", 1},
+    {"french", 2},
+    {"german", 3},
+    {"russian", 4},
+    {"ru", 4},
+    {"italian", 5},
+    {"spanish", 7},
+    {"usascii", 6},
+    {"korean", 8},
+    {"chinese_tw", 9},
+    {"chinese_cn", 10},
+    {"usascii", 11},
+    {"hebrew", 12},
+    {"greek", 13},
+    {"turkish", 14},
+    {"czech", 15},
+    {"polish", 16},
+    {"hungarian", 17},
+    {"slovenian", 18},
+    {"portuguese", 19},
+    {"slovak", 20},
+    {"cht", 9},
+    {"chinese-traditional", 9},
+    {"chs", 10},
+    {"chinese-simplified", 10},
+};
+
+char ascii_lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+int ascii_equal_ignoring_case(const char* a, const char* b) {
+    for (; *a != 0 && *b != 0; ++a, ++b)
+        if (ascii_lower(*a) != ascii_lower(*b)) return 0;
+    return *a == *b;
+}
+
+void build_table_if_needed() {
+    if (locale_table == nullptr) lang_locale_init();
+}
+
+/* The run-time library's locale for every category; 1 when it accepted the name. */
+int set_all_categories(const char* name) { return setlocale(LC_ALL, name) != nullptr; }
+
+} // namespace
+
+extern "C" {
+
+int lang_set(int code) {
+    int previous = current_code;
+    code_chosen = 1;
+    current_code = code;
+    euc_mode = code == 1;
+    return previous;
+}
+
+int lang_get(void) {
+    if (!code_chosen) lang_init_from_env();
+    return current_code;
+}
+
+int lang_euc_mode(void) { return euc_mode; }
+
+void lang_init_from_env(void) {
+    lang_set(0);
+    const char* value = lang_env_value();
+    if (value != nullptr) {
+        int code = lang_code_from_name(value);
+        if (code == -1) {
+            if (set_all_categories(value)) {
+                lang_set(lang_custom_code());
+            } else {
+                set_all_categories("C");
+                lang_set(0);
+            }
+        } else if (code == -2) {
+            set_all_categories("C");
+            lang_set(0);
+        } else {
+            lang_set(code);
+            if (!set_all_categories(value)) {
+                set_all_categories("C");
+                lang_set(0);
+            }
+        }
+    }
+    /* Numbers are always written and read with a decimal point. */
+    setlocale(LC_NUMERIC, "C");
+}
+
+const char* lang_env_value(void) {
+    const char* value = getenv("PRO_LANG");
+    if (value != nullptr && lang_code_from_name(value) == -2) {
+        msg_log_printf("WANRNING: PRO_LANG=%s is an invalid setting.\n", value);
+        value = nullptr;
+    }
+    if (value != nullptr) {
+        /* A value too long for the buffer is used but not exported: LANG keeps what it had. */
+        if (strlen(value) <= sizeof lang_export - sizeof "LANG=") {
+            snprintf(lang_export, sizeof lang_export, "LANG=%s", value);
+            putenv(lang_export);
+        }
+        return value;
+    }
+    return getenv("LANG");
+}
+
+int lang_code_from_name(const char* name) {
+    build_table_if_needed();
+    if (name == nullptr) return -1;
+    const char* rest = name;
+    while (*rest != 0 && static_cast<signed char>(*rest) <= 32) ++rest;
+    if (*rest == 0) return -2;
+    for (int i = 0; i < locale_row_count; ++i)
+        if (ascii_equal_ignoring_case(name, locale_table[i].name)) return locale_table[i].code;
+    return -1;
+}
+
+const locale_row* lang_row_for_code(int code) {
+    build_table_if_needed();
+    for (int i = 0; i < locale_row_count; ++i)
+        if (locale_table[i].code == code) return &locale_table[i];
+    return &empty_row;
+}
+
+int lang_code_page(int code) {
+    if (code == -1) code = lang_get();
+    switch (code) {
+    case 1: return 932;
+    case 4: return 1251;
+    case 8: return 949;
+    case 9: return 950;
+    case 10: return 936;
+    case 12: return 28598;
+    case 13: return 1253;
+    case 14: return 1254;
+    case 15: case 16: case 17: case 18: case 20: return 1250;
+    default: return 0;
+    }
+}
+
+int lang_is_multibyte(int code) {
+    return code == 1 || code == 6 || code == 8 || code == 9 || code == 10;
+}
+
+int lang_is_custom(int code) { return code == 6 || code == 11; }
+
+int lang_custom_code(void) {
+    if (!custom_locale_read) {
+        custom_locale_read = 1;
+        const char* value = getenv("CUSTOM_LOCALE_IS_MULTIBYTE");
+        size_t length = value != nullptr ? strlen(value) : 0;
+        if (length >= 1 && length < 32) {
+            char lowered[32];
+            for (size_t i = 0; i <= length; ++i) lowered[i] = ascii_lower(value[i]);
+            custom_locale_multibyte = strcmp(lowered, "true") == 0;
+        }
+    }
+    return custom_locale_multibyte ? 6 : 11;
+}
+
+void lang_locale_init(void) {
+    if (locale_table != nullptr) {
+        msg_log_printf("lang_locale_init: The locale table is already initialized!\n");
+        return;
+    }
+    void* table = XAR_ALLOC(0, sizeof(locale_row), 8);
+    if (table == nullptr) {
+        dbg_err_warning("lang_locale_init:", "Mem alloc failed for locale_table!");
+        return;
+    }
+    for (const locale_name& entry : locale_names) {
+        locale_row row = {};
+        snprintf(row.name, sizeof row.name, "%s", entry.name);
+        row.code = entry.code;
+        if (XAR_APPEND(&table, 1, &row) == nullptr) break;
+    }
+    locale_table = static_cast<locale_row*>(table);
+    locale_row_count = XAR_COUNT(&table);
+}
+
+}
