@@ -1,5 +1,5 @@
 // Registration of benchmark pairs: each file of bench/ adds its pairs with add_pair() from a
-// VT_BENCH_PAIRS block, which runs before main.  main.cpp runs them, re-runs the noisy ones and
+// VT_BENCH_PAIRS block, which main runs before the benchmarks.  main.cpp runs them, re-runs the noisy ones and
 // writes the table (bench_table.h).
 #ifndef VT_BENCH_H
 #define VT_BENCH_H
@@ -25,8 +25,12 @@ void add_pair(const pair_spec& spec, bench_fn ours, bench_fn peer, bench_fn floo
 // worth comparing when both do the same work.
 void require(bool same, const char* what);
 
+// The adders of every file; main calls them once the benchmark library is set up (not during
+// static initialisation, when the runtime's own globals may not be ready).
+std::vector<void (*)()>& pair_adders();
+
 struct registrar {
-    explicit registrar(void (*add)()) { add(); }
+    explicit registrar(void (*add)()) { pair_adders().push_back(add); }
 };
 
 }  // namespace vt_bench

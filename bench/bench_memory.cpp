@@ -75,7 +75,7 @@ int record_clump() {
 /* Steady churn: LIVE records alive, each iteration releases the oldest and takes a new one. */
 void clumps() {
     pair_spec churn{"clump", "getmem_clump/rlsmem vs malloc+memset/free, 1,000 live", "312 B",
-                    {goal_kind::ratio_at_most, 0.7, 0}, 0, "floor: zeroing and 0xFF overwrite of the object"};
+                    {goal_kind::ratio_at_most, 0.7, 0}, 0, ""};
     auto ours = [](benchmark::State& state) {
         int id = record_clump();
         std::vector<void*> live(LIVE);
@@ -102,17 +102,7 @@ void clumps() {
         }
         for (void* p : live) std::free(p);
     };
-    // What a pool object must cost at least: zeroing it when taken, 0xFF over it when released.
-    auto floor = [](benchmark::State& state) {
-        std::vector<char> object(align8(RECORD));
-        for (auto _ : state) {
-            std::memset(object.data(), 0xFF, object.size());
-            benchmark::ClobberMemory();
-            std::memset(object.data(), 0, object.size());
-            benchmark::DoNotOptimize(object.data());
-        }
-    };
-    add_pair(churn, ours, peer, floor);
+    add_pair(churn, ours, peer);
 
     /* A burst: 1,000 records taken and all released again (chunks come and go). */
     pair_spec burst{"clump_burst", "getmem_clump/rlsmem vs malloc+memset/free, 1,000 then all released",

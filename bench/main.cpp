@@ -28,6 +28,11 @@ std::vector<pair_spec>& pair_specs() {
     return specs;
 }
 
+std::vector<void (*)()>& pair_adders() {
+    static std::vector<void (*)()> adders;
+    return adders;
+}
+
 void add_pair(const pair_spec& spec, bench_fn ours, bench_fn peer, bench_fn floor) {
     pair_specs().push_back(spec);
     benchmark::RegisterBenchmark(bench_name(spec, "ours").c_str(), ours);
@@ -140,6 +145,7 @@ int main(int argc, char** argv) {
     if (!has_repetitions) args.push_back(repetitions);
     if (!has_interleaving) args.push_back(interleaving);
     if (!has_min_time) args.push_back(min_time);
+    for (void (*add)() : pair_adders()) add();
     int count = static_cast<int>(args.size());
     args.push_back(nullptr);
     benchmark::Initialize(&count, args.data());
