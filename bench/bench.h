@@ -7,6 +7,7 @@
 #include <benchmark/benchmark.h>
 
 #include <functional>
+#include <string>
 #include <vector>
 
 #include "bench/bench_table.h"
@@ -21,6 +22,13 @@ std::vector<pair_spec>& pair_specs();
 // Registers "<id>/<size>/ours", ".../peer" and, when given, ".../floor".
 void add_pair(const pair_spec& spec, bench_fn ours, bench_fn peer, bench_fn floor = nullptr);
 
+// Registers "<id>/<size>/ours" alone (spec.solo is set); configure may set iterations or time.
+void add_solo(pair_spec spec, bench_fn ours,
+              std::function<void(benchmark::internal::Benchmark*)> configure = nullptr);
+
+// Runs `command` and returns what it printed on standard output (empty when it failed).
+std::string output_of(const std::string& command);
+
 // Stops the run when the two sides of a pair disagree on what they computed: a pair is only
 // worth comparing when both do the same work.
 void require(bool same, const char* what);
@@ -33,7 +41,24 @@ struct registrar {
     explicit registrar(void (*add)()) { pair_adders().push_back(add); }
 };
 
+// Child modes: "vt_bench --vt-child=NAME" runs the function registered under NAME instead of the
+// benchmarks, for what must be measured in a fresh process (start-up fills caches for good).
+struct child_mode {
+    const char* name;
+    int (*run)();
+};
+std::vector<child_mode>& child_modes();
+
+struct child_registrar {
+    child_registrar(const char* name, int (*run)()) { child_modes().push_back({name, run}); }
+};
+
 }  // namespace vt_bench
+
+#define VT_BENCH_CHILD(name)                                                   \
+    static int vt_bench_child_##name();                                        \
+    static vt_bench::child_registrar vt_bench_child_registrar_##name(#name, vt_bench_child_##name); \
+    static int vt_bench_child_##name()
 
 #define VT_BENCH_PAIRS(name)                                              \
     static void vt_bench_pairs_##name();                                  \

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "bench/bench.h"
+#include "bench/host_table.h"
 #include "frame/gateway.h"
 
 namespace {
@@ -16,7 +17,7 @@ using vt_bench::add_pair;
 using vt_bench::goal_kind;
 using vt_bench::pair_spec;
 
-constexpr int TABLE_SIZE = 2152;   /* the host's function list of this release */
+constexpr int TABLE_SIZE = vt_bench::HOST_TABLE_SIZE;
 
 /* The host function behind ProMdlCurrentGet: what a host does for it is one store. */
 __attribute__((noinline)) int host_mdl_current_get(int app_handle, void** model) {
@@ -25,48 +26,8 @@ __attribute__((noinline)) int host_mdl_current_get(int app_handle, void** model)
     return 0;
 }
 
-void unused_host_function() {}
-
-/* A table shaped like the host's: 2,152 names of the form Pro<Object><Action>_v, sorted
- * bytewise, ProMdlCurrentGet_v among them. */
-struct host_table {
-    std::vector<std::string> names;
-    std::vector<host_function_pair> pairs;
-
-    host_table() {
-        const char* objects[] = {"Mdl", "Feature", "Solid", "Part", "Asm", "Drawing", "Cmd", "Menubar",
-                                 "Menubarmenu", "Notification", "Surface", "Edge", "Curve", "Point",
-                                 "Axis", "Csys", "Dimension", "Parameter", "Layer", "Window", "View",
-                                 "Selection", "Message", "Graphics", "Note", "Gtol", "Table", "Sheet",
-                                 "Value", "Array", "Element", "Feattype", "Family", "Sketch", "Section",
-                                 "Mechanism", "Relation", "Quilt", "Contour", "Xsec", "Udf", "Util"};
-        const char* actions[] = {"Get", "Set", "Create", "Delete", "Find", "Visit", "Init", "Free",
-                                 "Add", "Remove", "Copy", "Display", "Erase", "Rename", "Save",
-                                 "Retrieve", "Regenerate", "Verify", "Alloc", "Filter", "Count",
-                                 "IdGet", "NameGet", "TypeGet", "DataGet", "CurrentGet", "Modify",
-                                 "Export", "Import", "Update", "Clear", "Select", "Highlight",
-                                 "Unhighlight", "Compare", "Redefine", "Reorder", "Suppress",
-                                 "Resume", "Activate", "Designate", "IconSet", "ActionAdd", "MenuAdd",
-                                 "PushbuttonAdd", "CmdIdFind", "BracketFuncAdd", "Is", "Exist",
-                                 "Load", "Unload", "Draw"};
-        std::set<std::string> unique;
-        for (const char* object : objects)
-            for (const char* action : actions) unique.insert(std::string("Pro") + object + action + "_v");
-        unique.insert("ProMdlCurrentGet_v");
-        while (static_cast<int>(unique.size()) > TABLE_SIZE) unique.erase(std::prev(unique.end()));
-        names.assign(unique.begin(), unique.end());
-        for (const std::string& name : names) {
-            host_function function = name == "ProMdlCurrentGet_v"
-                                         ? reinterpret_cast<host_function>(&host_mdl_current_get)
-                                         : &unused_host_function;
-            pairs.push_back({function, name.c_str()});
-        }
-        vt_bench::require(static_cast<int>(pairs.size()) == TABLE_SIZE, "the table has 2,152 names");
-    }
-};
-
-host_table& table() {
-    static host_table t;
+vt_bench::host_table& table() {
+    static vt_bench::host_table t({{"ProMdlCurrentGet_v", reinterpret_cast<host_function>(&host_mdl_current_get)}});
     return t;
 }
 
@@ -90,7 +51,7 @@ void lookups() {
                        std::string("host_function_lookup vs std::lower_bound, ") + (present ? "names present" : "names missing"),
                        "2,152 names", {}, 0, ""};
         auto ours = [present](benchmark::State& state) {
-            host_table& t = table();
+            vt_bench::host_table& t = table();
             gateway_install_table(t.pairs.data(), TABLE_SIZE);
             std::vector<std::string> names = wanted(present);
             for (const std::string& name : names)
@@ -101,7 +62,7 @@ void lookups() {
             state.SetItemsProcessed(state.iterations() * TABLE_SIZE);
         };
         auto peer = [present](benchmark::State& state) {
-            host_table& t = table();
+            vt_bench::host_table& t = table();
             std::vector<std::string> names = wanted(present);
             for (auto _ : state)
                 for (const std::string& name : names) benchmark::DoNotOptimize(lower_bound_lookup(t.pairs, name.c_str()));

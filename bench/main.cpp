@@ -40,6 +40,27 @@ void add_pair(const pair_spec& spec, bench_fn ours, bench_fn peer, bench_fn floo
     if (floor) benchmark::RegisterBenchmark(bench_name(spec, "floor").c_str(), floor);
 }
 
+void add_solo(pair_spec spec, bench_fn ours, std::function<void(benchmark::internal::Benchmark*)> configure) {
+    spec.solo = true;
+    pair_specs().push_back(spec);
+    benchmark::internal::Benchmark* bench = benchmark::RegisterBenchmark(bench_name(spec, "ours").c_str(), ours);
+    if (configure) configure(bench);
+}
+
+std::vector<child_mode>& child_modes() {
+    static std::vector<child_mode> modes;
+    return modes;
+}
+
+std::string output_of(const std::string& command) {
+    std::string out;
+    FILE* pipe = popen(command.c_str(), "r");
+    if (pipe == nullptr) return out;
+    char buffer[256];
+    while (std::fgets(buffer, sizeof buffer, pipe) != nullptr) out += buffer;
+    return pclose(pipe) == 0 ? out : std::string();
+}
+
 void require(bool same, const char* what) {
     if (same) return;
     std::fprintf(stderr, "vt_bench: the two sides disagree: %s\n", what);
@@ -63,7 +84,10 @@ public:
                 std::fprintf(stderr, "%s: %s\n", name.c_str(), run.error_message.c_str());
                 continue;
             }
-            double ns = run.GetAdjustedCPUTime() * to_ns(run.time_unit);
+            // Benchmarks that time a child process report the child's own figure as manual time.
+            double per_iteration = run.run_name.time_type == "manual_time" ? run.GetAdjustedRealTime()
+                                                                          : run.GetAdjustedCPUTime();
+            double ns = per_iteration * to_ns(run.time_unit);
             into_.samples[name].push_back(ns);
             std::fprintf(stderr, "  %-58s %s\n", name.c_str(), format_time(ns).c_str());
         }
@@ -121,6 +145,11 @@ std::string machine_text() {
 
 int main(int argc, char** argv) {
     using namespace vt_bench;
+    if (argc == 2 && std::strncmp(argv[1], "--vt-child=", 11) == 0) {
+        for (const child_mode& mode : child_modes())
+            if (std::strcmp(mode.name, argv[1] + 11) == 0) return mode.run();
+        return 2;
+    }
     const char* table_path = nullptr;
     const char* results_path = nullptr;
     double rerun_spread = 0.10;

@@ -131,4 +131,21 @@ TEST(BenchResults, PairsNeedBothSidesAndNoisyPairsAreFound) {
     EXPECT_EQ(verdict_summary(rows), "2 pairs with a goal: 1 meet, 1 miss. Missing: op vs peer (64 B, 3.00).");
 }
 
+TEST(BenchResults, SoloPairsAreTabledWithoutAPeerAndJudgedOnOursAlone) {
+    pair_spec start = spec_with(goal_kind::ours_us_below, 200);
+    start.solo = true;
+    pair_spec paired = spec_with(goal_kind::ours_us_below, 200);
+    paired.size = "32 B";
+    results all;
+    all.samples["op/16 B/ours"] = {150e3, 160e3, 170e3};
+    all.samples["op/32 B/ours"] = {150e3};    // a pair that is not solo still needs its peer
+    std::vector<row> rows = all.table({start, paired});
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0].peer, "-");
+    EXPECT_EQ(rows[0].ratio, "-");
+    EXPECT_TRUE(rows[0].met);
+    all.samples["op/16 B/ours"] = {250e3};
+    EXPECT_FALSE(all.table({start})[0].met);
+}
+
 }  // namespace
