@@ -3,6 +3,7 @@
 // std::sort and qsort, bsearch_array against std::lower_bound.
 #include <algorithm>
 #include <cstdlib>
+#include <map>
 #include <numeric>
 #include <random>
 #include <set>
@@ -66,75 +67,84 @@ std::string size_text(int n) {
  * looks the batch up in the full container. */
 constexpr int BATCH = 10000;
 
+/* One tree and one set of n items per size, built once and shared by the four operations:
+ * insert and delete take their batch out or put it back untimed and leave the content as they
+ * found it.  Building the large ones takes seconds, far more than the operations timed on them. */
+struct fixture {
+    items it;
+    btree* tree;
+    item_set set;
+    explicit fixture(int n) : it(n), tree(create_btree(0)), set(it.other.begin(), it.other.end()) {
+        for (const int* item : it.other) insert_into_balanced_btree(tree, const_cast<int*>(item), compare_items);
+    }
+};
+
+fixture& fixture_for(int n) {
+    static std::map<int, fixture*> made;
+    fixture*& f = made[n];
+    if (f == nullptr) f = new fixture(n);
+    return *f;
+}
+
 void tree_pairs() {
     for (int n : {1000, 10000, 100000, 1000000}) {
         std::string size = size_text(n);
         int batch = n < BATCH ? n : BATCH;
-        auto tree_with = [batch](const items& it, bool with_batch) {
-            btree* tree = create_btree(0);
-            for (size_t i = with_batch ? 0 : batch; i < it.other.size(); ++i)
-                insert_into_balanced_btree(tree, const_cast<int*>(it.other[i]), compare_items);
-            return tree;
-        };
-        auto set_with = [batch](const items& it, bool with_batch) {
-            return item_set(it.other.begin() + (with_batch ? 0 : batch), it.other.end());
-        };
         auto insert_batch = [batch](btree* tree, const items& it) {
             for (int i = 0; i < batch; ++i) insert_into_balanced_btree(tree, const_cast<int*>(it.other[i]), compare_items);
         };
         auto delete_batch = [batch](btree* tree, const items& it) {
             for (int i = 0; i < batch; ++i) delete_btree_node(tree, find_btree_node(tree, it.other[i], compare_items));
         };
+        auto set_insert_batch = [batch](item_set& set, const items& it) {
+            for (int i = 0; i < batch; ++i) set.insert(it.other[i]);
+        };
+        auto set_erase_batch = [batch](item_set& set, const items& it) {
+            for (int i = 0; i < batch; ++i) set.erase(it.other[i]);
+        };
         add_pair({"tree_insert", "red-black tree insert vs std::set::insert", size, {goal_kind::ratio_at_most, 1.1, 0}, 0, ""},
                  [=](benchmark::State& state) {
-                     items it(n);
-                     btree* tree = tree_with(it, false);
+                     fixture& f = fixture_for(n);
+                     delete_batch(f.tree, f.it);
                      for (auto _ : state) {
-                         insert_batch(tree, it);
-                         benchmark::DoNotOptimize(tree->root);
+                         insert_batch(f.tree, f.it);
+                         benchmark::DoNotOptimize(f.tree->root);
                          state.PauseTiming();
-                         delete_batch(tree, it);
+                         delete_batch(f.tree, f.it);
                          state.ResumeTiming();
                      }
-                     destroy_btree(tree);
-                     state.SetItemsProcessed(state.iterations() * batch);
+                     insert_batch(f.tree, f.it);
                  },
                  [=](benchmark::State& state) {
-                     items it(n);
-                     item_set set = set_with(it, false);
+                     fixture& f = fixture_for(n);
+                     set_erase_batch(f.set, f.it);
                      for (auto _ : state) {
-                         for (int i = 0; i < batch; ++i) set.insert(it.other[i]);
-                         benchmark::DoNotOptimize(set);
+                         set_insert_batch(f.set, f.it);
+                         benchmark::DoNotOptimize(f.set);
                          state.PauseTiming();
-                         for (int i = 0; i < batch; ++i) set.erase(it.other[i]);
+                         set_erase_batch(f.set, f.it);
                          state.ResumeTiming();
                      }
-                     state.SetItemsProcessed(state.iterations() * batch);
+                     set_insert_batch(f.set, f.it);
                  });
         add_pair({"tree_find", "red-black tree find vs std::set::find", size, {goal_kind::ratio_at_most, 1.0, 0}, 0, ""},
                  [=](benchmark::State& state) {
-                     items it(n);
-                     btree* tree = tree_with(it, true);
-                     for (const int* key : it.order)
-                         vt_bench::require(find_btree_node(tree, key, compare_items)->item == key, "find_btree_node");
+                     fixture& f = fixture_for(n);
+                     for (const int* key : f.it.order)
+                         vt_bench::require(find_btree_node(f.tree, key, compare_items)->item == key, "find_btree_node");
                      for (auto _ : state)
-                         for (int i = 0; i < batch; ++i) benchmark::DoNotOptimize(find_btree_node(tree, it.order[i], compare_items));
-                     destroy_btree(tree);
-                     state.SetItemsProcessed(state.iterations() * batch);
+                         for (int i = 0; i < batch; ++i) benchmark::DoNotOptimize(find_btree_node(f.tree, f.it.order[i], compare_items));
                  },
                  [=](benchmark::State& state) {
-                     items it(n);
-                     item_set set = set_with(it, true);
+                     fixture& f = fixture_for(n);
                      for (auto _ : state)
-                         for (int i = 0; i < batch; ++i) benchmark::DoNotOptimize(set.find(it.order[i]));
-                     state.SetItemsProcessed(state.iterations() * batch);
+                         for (int i = 0; i < batch; ++i) benchmark::DoNotOptimize(f.set.find(f.it.order[i]));
                  });
         add_pair({"tree_walk", "red-black tree in-order walk vs std::set iteration", size, {}, 0, ""},
                  [=](benchmark::State& state) {
-                     items it(n);
-                     btree* tree = tree_with(it, true);
+                     fixture& f = fixture_for(n);
                      int previous = -1, count = 0;
-                     for (btree_node* node = next_btree_node(tree, nullptr); node; node = next_btree_node(tree, node)) {
+                     for (btree_node* node = next_btree_node(f.tree, nullptr); node; node = next_btree_node(f.tree, node)) {
                          int value = *static_cast<int*>(node->item);
                          vt_bench::require(value > previous, "next_btree_node order");
                          previous = value;
@@ -142,45 +152,35 @@ void tree_pairs() {
                      }
                      vt_bench::require(count == n, "next_btree_node count");
                      for (auto _ : state)
-                         for (btree_node* node = next_btree_node(tree, nullptr); node; node = next_btree_node(tree, node))
+                         for (btree_node* node = next_btree_node(f.tree, nullptr); node; node = next_btree_node(f.tree, node))
                              benchmark::DoNotOptimize(node->item);
-                     destroy_btree(tree);
-                     state.SetItemsProcessed(state.iterations() * n);
                  },
                  [=](benchmark::State& state) {
-                     items it(n);
-                     item_set set = set_with(it, true);
+                     fixture& f = fixture_for(n);
                      for (auto _ : state)
-                         for (const int* item : set) benchmark::DoNotOptimize(item);
-                     state.SetItemsProcessed(state.iterations() * n);
+                         for (const int* item : f.set) benchmark::DoNotOptimize(item);
                  });
         add_pair({"tree_delete", "red-black tree find+delete vs std::set::erase", size, {}, 0, ""},
                  [=](benchmark::State& state) {
-                     items it(n);
-                     btree* tree = tree_with(it, true);
+                     fixture& f = fixture_for(n);
                      for (auto _ : state) {
-                         delete_batch(tree, it);
-                         benchmark::DoNotOptimize(tree->root);
+                         delete_batch(f.tree, f.it);
+                         benchmark::DoNotOptimize(f.tree->root);
                          state.PauseTiming();
-                         insert_batch(tree, it);
+                         vt_bench::require(n != batch || f.tree->root == nullptr, "delete_btree_node empties the tree");
+                         insert_batch(f.tree, f.it);
                          state.ResumeTiming();
                      }
-                     vt_bench::require(n != batch || (delete_batch(tree, it), tree->root == nullptr),
-                                       "delete_btree_node empties the tree");
-                     destroy_btree(tree);
-                     state.SetItemsProcessed(state.iterations() * batch);
                  },
                  [=](benchmark::State& state) {
-                     items it(n);
-                     item_set set = set_with(it, true);
+                     fixture& f = fixture_for(n);
                      for (auto _ : state) {
-                         for (int i = 0; i < batch; ++i) set.erase(it.other[i]);
-                         benchmark::DoNotOptimize(set);
+                         set_erase_batch(f.set, f.it);
+                         benchmark::DoNotOptimize(f.set);
                          state.PauseTiming();
-                         for (int i = 0; i < batch; ++i) set.insert(it.other[i]);
+                         set_insert_batch(f.set, f.it);
                          state.ResumeTiming();
                      }
-                     state.SetItemsProcessed(state.iterations() * batch);
                  });
     }
 }

@@ -2,7 +2,7 @@
 // process, with repetitions in random interleaving so that a burst of load on the shared machine
 // hits both sides alike; re-runs the pairs whose repetitions spread widely; and writes the table.
 //
-//   vt_bench [--table=FILE] [--results=FILE] [--rerun-spread=0.10] [--rerun-rounds=2] [benchmark flags]
+//   vt_bench [--table=FILE] [--results=FILE] [--rerun-spread=0.25] [--rerun-rounds=1] [benchmark flags]
 //
 // --table writes the markdown table (with the machine it ran on) to FILE; --results replaces
 // the part of FILE between the lines "<!-- table begin -->" and "<!-- table end -->" with it.
@@ -152,8 +152,8 @@ int main(int argc, char** argv) {
     }
     const char* table_path = nullptr;
     const char* results_path = nullptr;
-    double rerun_spread = 0.10;
-    int rerun_rounds = 2;
+    double rerun_spread = 0.25;
+    int rerun_rounds = 1;
     std::vector<char*> args{argv[0]};
     bool has_repetitions = false, has_interleaving = false, has_min_time = false;
     for (int i = 1; i < argc; ++i) {
@@ -168,7 +168,7 @@ int main(int argc, char** argv) {
             args.push_back(argv[i]);
         }
     }
-    static char repetitions[] = "--benchmark_repetitions=7";
+    static char repetitions[] = "--benchmark_repetitions=5";
     static char interleaving[] = "--benchmark_enable_random_interleaving=true";
     static char min_time[] = "--benchmark_min_time=0.05";
     if (!has_repetitions) args.push_back(repetitions);
