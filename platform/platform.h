@@ -59,6 +59,14 @@ struct platform_table {
     void* (*heap_realloc)(void* area, size_t size);
     void (*heap_free)(void* area);
     size_t (*heap_usable_size)(void* area);
+
+    /* Process environment: sets NAME to VALUE for this process and the libraries it loaded
+     * (setenv; _putenv on Windows, where an empty value removes the variable).  0 on success. */
+    int (*set_environment)(const char* name, const char* value);
+
+    /* Text of the loader's last failure, for a person (dlerror; the system message of the
+     * Win32 error code).  Never null; valid until the next loader call. */
+    const char* (*dll_error_text)(int os_error);
 };
 
 extern platform_table platform;

@@ -57,6 +57,21 @@ void* posix_heap_realloc(void* area, size_t size) { return realloc(area, size); 
 void posix_heap_free(void* area) { free(area); }
 size_t posix_heap_usable_size(void* area) { return malloc_usable_size(area); }
 
+const char* posix_dll_error_text(int os_error) {
+    static char text[512];
+    const char* reason = dlerror();
+    if (reason != nullptr)
+        snprintf(text, sizeof text, "%s", reason);
+    else
+        snprintf(text, sizeof text, "OS error %d", os_error);
+    return text;
+}
+
+int posix_set_environment(const char* name, const char* value) {
+    if (name == nullptr || value == nullptr) return -1;
+    return setenv(name, value, 1) == 0 ? 0 : -1;
+}
+
 } // namespace
 
 extern "C" {
@@ -66,6 +81,7 @@ platform_table platform = {
     posix_raise_fatal,  posix_debug_output,
     posix_mb_to_wc,     posix_wc_to_mb,   posix_is_lead_byte, posix_last_error,
     posix_heap_alloc,   posix_heap_realloc, posix_heap_free, posix_heap_usable_size,
+    posix_set_environment, posix_dll_error_text,
 };
 
 const char platform_path_separator = '/';

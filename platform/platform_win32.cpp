@@ -6,7 +6,9 @@
 #include "platform/platform.h"
 
 #include <malloc.h>
+#include <stdio.h>
 #include <stdlib.h>
+#include <string.h>
 #include <windows.h>
 
 namespace {
@@ -68,6 +70,32 @@ void* win_heap_realloc(void* area, size_t size) { return realloc(area, size); }
 void win_heap_free(void* area) { free(area); }
 size_t win_heap_usable_size(void* area) { return _msize(area); }
 
+const char* win_dll_error_text(int os_error) {
+    static char text[512];
+    DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                                  static_cast<DWORD>(os_error), 0, text, sizeof text, nullptr);
+    while (length > 0 && (text[length - 1] == '\n' || text[length - 1] == '\r' || text[length - 1] == '.'))
+        text[--length] = '\0';
+    if (length == 0) snprintf(text, sizeof text, "OS error %d", os_error);
+    return text;
+}
+
+/* _putenv changes the C run-time's copy, which getenv in every module of the process reads;
+ * SetEnvironmentVariableA keeps the process block in step for programs started later. */
+int win_set_environment(const char* name, const char* value) {
+    if (name == nullptr || value == nullptr) return -1;
+    size_t name_length = strlen(name), value_length = strlen(value);
+    char* entry = static_cast<char*>(malloc(name_length + value_length + 2));
+    if (entry == nullptr) return -1;
+    memcpy(entry, name, name_length);
+    entry[name_length] = '=';
+    memcpy(entry + name_length + 1, value, value_length + 1);
+    int status = _putenv(entry);
+    free(entry);
+    SetEnvironmentVariableA(name, *value != '\0' ? value : nullptr);
+    return status == 0 ? 0 : -1;
+}
+
 } // namespace
 
 extern "C" {
@@ -77,6 +105,7 @@ platform_table platform = {
     win_raise_fatal,  win_debug_output,
     win_mb_to_wc,     win_wc_to_mb,     win_is_lead_byte, win_last_error,
     win_heap_alloc,   win_heap_realloc, win_heap_free,   win_heap_usable_size,
+    win_set_environment, win_dll_error_text,
 };
 
 const char platform_path_separator = '\\';

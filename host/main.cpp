@@ -1,0 +1,44 @@
+/* vthost: plays the CAD host for the add-in, so that a whole session runs without a CAD
+ * licence.  See `vthost --help`. */
+#include <stdio.h>
+
+#include <string>
+#include <vector>
+
+#include "host/session.h"
+
+namespace {
+
+const char usage[] =
+    "usage: vthost [options] [SCRIPT]   (no SCRIPT or '-': standard input)\n"
+    "  --addin PATH        the add-in module (default: the one beside vthost)\n"
+    "  --version TEXT      host version text (default 26)\n"
+    "  --build TEXT        host build text (default 2004280)\n"
+    "  --appdir DIR        application directory (default: the staged app tree)\n"
+    "  --lang CODE|NAME    host language (default 0, usascii)\n"
+    "  --quiet             print only the client library's lines\n"
+    "  --trace FILE        write every host call as a JSON line to FILE\n"
+    "  --missing F,...     leave these host functions out of the table\n"
+    "  --refuse F,...      make these host functions answer with an error\n"
+    "script commands: open NAME.TYPE, activate NAME.TYPE|none, save, close, close-window,\n"
+    "  pick BUTTON, menu, copy NAME.TYPE NEW.TYPE, rename NAME.TYPE NEW.TYPE, regenerate,\n"
+    "  setenv NAME VALUE, quit; '#' starts a comment\n";
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::vector<std::string> args(argv + 1, argv + argc);
+    for (const std::string& arg : args) {
+        if (arg == "--help" || arg == "-h") {
+            fputs(usage, stdout);
+            return 0;
+        }
+    }
+    vthost::Options options;
+    std::string error;
+    if (!vthost::parse_options(args, options, error)) {
+        fprintf(stderr, "vthost: %s\n%s", error.c_str(), usage);
+        return 2;
+    }
+    return vthost::run_session(options, argc > 0 ? argv[0] : "vthost");
+}

@@ -1,0 +1,40 @@
+/* A vthost session: the options, loading the add-in, start-up, running the script's commands
+ * against the host and the add-in, and the end of the session. */
+#ifndef VTHOST_SESSION_H
+#define VTHOST_SESSION_H
+
+#include <set>
+#include <string>
+#include <vector>
+
+#include "host/host_model.h"
+#include "host/script.h"
+
+namespace vthost {
+
+struct Options {
+    std::string addin;              /* empty: the module beside vthost */
+    std::string version = "26";
+    std::string build = "2004280";
+    std::string app_dir;            /* empty: the staged tree of the build */
+    int language = 0;
+    bool quiet = false;
+    std::string trace;              /* empty: no trace */
+    std::set<std::string> missing;  /* table names */
+    std::set<std::string> refused;  /* table names */
+    std::string script;             /* empty or "-": standard input */
+};
+
+/* Reads the command line.  False with a message for a person on a bad option. */
+bool parse_options(const std::vector<std::string>& args, Options& options, std::string& error);
+
+/* The menu as the host holds it, one line per item, for `menu`. */
+std::string menu_listing(Host& host, const std::string& menu_name);
+
+/* Runs a whole session; returns the process exit status (0, 1 load failure, 2 bad input,
+ * 3 start-up refused). `program` is argv[0], used to find the module beside it. */
+int run_session(const Options& options, const std::string& program);
+
+}  // namespace vthost
+
+#endif
