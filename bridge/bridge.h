@@ -26,6 +26,11 @@ int ModelAccess(void);
 VT_COMMAND_HANDLERS(VT_DECLARE_HANDLER)
 #undef VT_DECLARE_HANDLER
 
+/* The document key of a model, "name.type", in a buffer of BRIDGE_KEY_SIZE bytes.  Returns 0, or
+ * -1 (with an empty key) when there is no record or the key would not fit whole. */
+enum { BRIDGE_KEY_SIZE = 256 };
+int bridge_document_key(const model_record* model, char key[BRIDGE_KEY_SIZE]);
+
 int VTNotifyAfterOpen(model_record* model);                        /* type 19 */
 int VTNotifyBeforeSave(void);                                      /* type 1 */
 int VTNotifyIgnore(void);                                          /* type 3 */

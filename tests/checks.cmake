@@ -24,6 +24,13 @@ if(CMAKE_CROSSCOMPILING AND VT_RUN_TEST_PROGRAMS)
                    check $<TARGET_FILE:test_bridge>)
 endif()
 
+# The module suite: tests of the built add-in module, loaded as the host loads it.
+if(TARGET vt_vexo)
+  vt_add_suite(module)
+  target_compile_definitions(test_module PRIVATE VT_MODULE_PATH="$<TARGET_FILE:vt_vexo>")
+  add_dependencies(test_module vt_vexo VTProeVEXO)
+endif()
+
 # The host simulator's unit tests (tests/host) need its library.
 if(TARGET test_host)
   target_link_libraries(test_host PRIVATE vthost_lib)

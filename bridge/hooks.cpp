@@ -1,0 +1,137 @@
+/* Model event hooks: the host raises a notification, the hook names the model to the client
+ * library by its document key "name.type" and calls one library function.
+ *
+ * The file holds the document key builder, the empty key that stands for "no model", the two
+ * steps shared by the hooks that ask the host for the current model, and the seven hooks in the
+ * order they are subscribed (types 19, 1, 3, 9, 11, 24, and 8/6). */
+#include <string.h>
+
+#include "bridge/bridge.h"
+#include "frame/gateway.h"
+#include "pdmclient/vtpdm.h"
+#include "text/text.h"
+
+namespace {
+
+enum {
+    NAME_UNITS = sizeof(((model_record*)nullptr)->name) / sizeof(char16_t), /* 80 */
+    TYPE_UNITS = sizeof(((model_record*)nullptr)->type) / sizeof(char16_t), /* 4 */
+    NARROW_PER_UNIT = 4, /* no conversion writes more than 4 bytes per code unit */
+};
+
+/* Stands for the absence of a current model. */
+const char empty_key[1] = "";
+
+/* The host fills the whole of its model data record, of which model_record declares only the
+ * leading name and type; the rest of the area takes the host's further fields so that they land
+ * in memory of this frame rather than beyond it. */
+struct host_model_area {
+    model_record record;
+    unsigned char host_fields[4096];
+};
+
+/* Converts at most `units` code units of a host field, which need not be terminated, into
+ * `narrow` (room for units * 4 + 1 bytes). */
+void field_to_narrow(char* narrow, const char16_t* field, int units) {
+    char16_t wide[NAME_UNITS + 1];
+    int length = 0;
+    while (length < units && field[length] != 0) {
+        wide[length] = field[length];
+        length++;
+    }
+    wide[length] = 0;
+    narrow[0] = 0;
+    pro_wstr_to_str(narrow, wide);
+}
+
+/* Asks the host for the current model's record.  Returns 1 when there is no current model,
+ * -1 when there is one but its data cannot be read, 0 with the record filled otherwise. */
+int current_model_data(host_model_area* area) {
+    void* model = nullptr;
+    if (ProMdlCurrentGet(&model) != 0)
+        return 1;
+    memset(area, 0, sizeof *area);
+    if (ProMdlDataGet(model, &area->record) != 0)
+        return -1;
+    return 0;
+}
+
+} // namespace
+
+extern "C" {
+
+/* The document key of a model: its converted name and type joined by one full stop.  A key that
+ * would not fit in the 256 bytes is refused whole (-1, empty key) rather than cut, since a cut
+ * key would name some other document to the library. */
+int bridge_document_key(const model_record* model, char key[BRIDGE_KEY_SIZE]) {
+    char name[NAME_UNITS * NARROW_PER_UNIT + 1];
+    char type[TYPE_UNITS * NARROW_PER_UNIT + 1];
+    key[0] = 0;
+    if (model == nullptr)
+        return -1;
+    field_to_narrow(name, model->name, NAME_UNITS);
+    field_to_narrow(type, model->type, TYPE_UNITS);
+    /* The conversion is bounded by its capacity rule, but a failed conversion may leave the
+     * buffer unterminated; never read past it. */
+    size_t name_length = strnlen(name, sizeof name - 1);
+    size_t type_length = strnlen(type, sizeof type - 1);
+    if (name_length + 1 + type_length > BRIDGE_KEY_SIZE - 1)
+        return -1;
+    memcpy(key, name, name_length);
+    key[name_length] = '.';
+    memcpy(key + name_length + 1, type, type_length);
+    key[name_length + 1 + type_length] = 0;
+    return 0;
+}
+
+int VTNotifyAfterOpen(model_record* model) {
+    char key[BRIDGE_KEY_SIZE];
+    if (bridge_document_key(model, key) == 0)
+        AfterOpen(key);
+    return 0;
+}
+
+/* The library's answer decides the host's status: non-zero lets the save go on (0), its 0 and an
+ * unreadable current model give 1.  The key names the current model, whatever is being saved. */
+int VTNotifyBeforeSave(void) {
+    host_model_area area;
+    char key[BRIDGE_KEY_SIZE];
+    int answer;
+    int found = current_model_data(&area);
+    if (found == 1)
+        answer = BeforeSave(empty_key);
+    else if (found < 0 || bridge_document_key(&area.record, key) != 0)
+        return 1;
+    else
+        answer = BeforeSave(key);
+    return answer == 0 ? 1 : 0;
+}
+
+int VTNotifyIgnore(void) { return 0; }
+
+int VTNotifyBeforeClose(void) {
+    BeforeClose(empty_key);
+    return 0;
+}
+
+int VTNotifyAfterClose(model_record* model) {
+    char key[BRIDGE_KEY_SIZE];
+    if (bridge_document_key(model, key) == 0)
+        AfterClose(key);
+    return 0;
+}
+
+int VTNotifySwitchDocument(void) {
+    host_model_area area;
+    char key[BRIDGE_KEY_SIZE];
+    int found = current_model_data(&area);
+    if (found == 1)
+        SwitchDocument(empty_key);
+    else if (found == 0 && bridge_document_key(&area.record, key) == 0)
+        SwitchDocument(key);
+    return 0;
+}
+
+int VTNotifyIgnorePair(model_record*, model_record*) { return 0; }
+
+}

@@ -1,0 +1,228 @@
+/* Start-up and exit of the bridge: the Vantor menu, its commands, the event subscriptions and the
+ * command brackets, between the client library's BeforeInit/Start and AfterInit.
+ *
+ * The menu is data: table A registers the base commands whose ids later buttons take, table B
+ * lists the menu items in call order (own commands, buttons on base commands, sub-menus and
+ * separators), and a third table pairs the notification types with their hooks.  The host's
+ * answers to all of these registrations are ignored: a refused item is simply missing. */
+#include <stdio.h>
+#include <string.h>
+
+#include "bridge/bridge.h"
+#include "frame/gateway.h"
+#include "pdmclient/vtpdm.h"
+#include "text/text.h"
+
+namespace {
+
+enum {
+    PRIORITY = 5,       /* the host's second "immediate" priority */
+    ACCESS_AVAILABLE = 3,
+    ACCESS_UNAVAILABLE = 1,
+};
+
+const char message_file_name[] = "menu_vt_vexo.txt";
+const char top_menu[] = "UserMenuO";
+
+/* Table A: base commands, all with AccessAll and both flags set.  A separator row stores its id
+ * in the shared separator id variable instead of its own slot. */
+struct base_command {
+    const char* action;
+    command_action handler;
+    int is_separator;
+};
+
+const base_command base_commands[] = {
+    {"g4cmd", VTCmdHide, 0},
+    {"g5cmd", VTCmdShow, 0},
+    {"g7acmd", VTCmdLogin, 0},
+    {"g7bcmd", VTCmdNewEntity, 0},
+    {"g7ccmd", VTCmdPswManager, 0},
+    {"g9cmd", VTCmdQueryOnDocuments, 0},
+    {"g10cmd", VTCmdQueryOnParts, 0},
+    {"g11cmd", VTCmdQueryOnBom, 0},
+    {"g12cmd", VTCmdQueryViews, 0},
+    {"g13cmd", VTCmdBomViews, 0},
+    {"labelcmd", VTCmdNone, 1},
+    {"c1cmd", VTCmdQueryChangeReq, 0},
+    {"c2cmd", VTCmdNewChangeReq, 0},
+    {"c3cmd", VTCmdQueryChangeOrd, 0},
+    {"c4cmd", VTCmdNewChangeOrd, 0},
+    {"c5cmd", VTCmdQueryAssignedTask, 0},
+};
+enum { BASE_COUNT = sizeof base_commands / sizeof base_commands[0] };
+
+/* Table B: the menu items in call order.
+ *   OWN       - registers `action` (handler, access, flags), then button, designation, icon;
+ *   BASE      - button, designation and icon on the id of base command `action`;
+ *   SUBMENU   - sub-menu `item` placed after `action`, the neighbour;
+ *   SEPARATOR - registers `action` as VTCmdNone into the shared separator id, then a button. */
+enum item_kind { OWN, BASE, SUBMENU, SEPARATOR };
+
+struct menu_item {
+    const char* parent;
+    const char* item;
+    item_kind kind;
+    const char* label;
+    const char* help;
+    const char* action;
+    command_action handler;
+    command_access access;
+    int non_active_ok;
+    int accessory_ok;
+    const char* icon;
+};
+
+const menu_item menu_items[] = {
+    {"UserMenuO", "G14", OWN, "g14_label", "g14_help", "G14", VTCmdDocumentData, ModelAccess, 0, 0, "Docdata_g14"},
+    {"UserMenuO", "G15", OWN, "g15_label", "g15_help", "G15", VTCmdPartData, ModelAccess, 0, 0, "partdata_g15"},
+    {"UserMenuO", "G16", OWN, "g16_label", "g16_help", "G16", VTCmdSaveIntoProject, ModelAccess, 0, 0, "saveintoproject_g16"},
+    {"UserMenuO", "G16a", OWN, "g16a_label", "g16a_help", "G16a", VTCmdImportIntoProject, ModelAccess, 0, 0, "import_g16a"},
+    {"UserMenuO", "GLABEL0", SEPARATOR, "space_label", "space_help", "UserMenuO", VTCmdNone, AccessAll, 1, 1, nullptr},
+    {"UserMenuO", "G7a", OWN, "g7a_label", "g7a_help", "G7a", VTCmdLogin, AccessAll, 1, 1, "login_g7a"},
+    {"UserMenuO", "G7b", OWN, "g7b_label", "g7b_help", "G7b", VTCmdNewEntity, AccessAll, 1, 1, "newent_g7b"},
+    {"UserMenuO", "G7c", OWN, "g7c_label", "g7c_help", "G7c", VTCmdPswManager, AccessAll, 1, 1, "pwsmanager_g7c"},
+    {"UserMenuO", "G7", OWN, "g7_label", "g7_help", "G7", VTCmdProjectBrowser, AccessAll, 1, 1, "projectbrowser_g7"},
+    {"UserMenuO", "G8", OWN, "g8_label", "g8_help", "G8", VTCmdFindArchive, AccessAll, 1, 1, "find_g8"},
+    {"UserMenuO", "GLABEL1", SEPARATOR, "space_label", "space_help", "UserMenuO", VTCmdNone, AccessAll, 1, 1, nullptr},
+    {"UserMenuO", "SEL", SUBMENU, "SEL_label", nullptr, "GLABEL1", nullptr, nullptr, 0, 0, nullptr},
+    {"SEL", "G9", BASE, "g9_label", "g9_help", "g9cmd", nullptr, nullptr, 0, 0, "QVdoc_g9"},
+    {"SEL", "G10", BASE, "g10_label", "g10_help", "g10cmd", nullptr, nullptr, 0, 0, "QVpart_g10"},
+    {"SEL", "G11", BASE, "g11_label", "g11_help", "g11cmd", nullptr, nullptr, 0, 0, "bomview_g11"},
+    {"SEL", "GLABEL1A", SEPARATOR, "space2_label", "space2_help", "SEL", VTCmdNone, AccessAll, 1, 1, nullptr},
+    {"SEL", "G12", BASE, "g12_label", "g12_help", "g12cmd", nullptr, nullptr, 0, 0, "dbview_g12"},
+    {"SEL", "G13", BASE, "g13_label", "g13_help", "g13cmd", nullptr, nullptr, 0, 0, "bomview_g13"},
+    {"UserMenuO", "CRO", SUBMENU, "CRO_label", nullptr, "GLABEL1", nullptr, nullptr, 0, 0, nullptr},
+    {"CRO", "C1", BASE, "c1_label", "c1_help", "c1cmd", nullptr, nullptr, 0, 0, "qvecr_c1"},
+    {"CRO", "C2", BASE, "c2_label", "c2_help", "c2cmd", nullptr, nullptr, 0, 0, "newecr_c2"},
+    {"CRO", "GLABEL1C", SEPARATOR, "space1_label", "space1_help", "CRO", VTCmdNone, AccessAll, 1, 1, nullptr},
+    {"CRO", "C3", BASE, "c3_label", "c3_help", "c3cmd", nullptr, nullptr, 0, 0, "qveco_c3"},
+    {"CRO", "C4", BASE, "c4_label", "c4_help", "c4cmd", nullptr, nullptr, 0, 0, "neweco_c4"},
+    {"CRO", "GLABEL2C", SEPARATOR, "space1_label", "space1_help", "CRO", VTCmdNone, AccessAll, 1, 1, nullptr},
+    {"CRO", "C5", BASE, "c5_label", "c5_help", "c5cmd", nullptr, nullptr, 0, 0, "mytasks_c5"},
+    {"UserMenuO", "GLABEL2", SEPARATOR, "space_label", "space_help", "UserMenuO", VTCmdNone, AccessAll, 0, 0, nullptr},
+    {"UserMenuO", "GEN", SUBMENU, "GEN_label", nullptr, "GLABEL2", nullptr, nullptr, 0, 0, nullptr},
+    {"GEN", "G4", BASE, "g4_label", "g4_help", "g4cmd", nullptr, nullptr, 0, 0, "hide_g4"},
+    {"GEN", "G5", BASE, "g5_label", "g5_help", "g5cmd", nullptr, nullptr, 0, 0, "show_g5"},
+    {"UserMenuO", "GLABEL3", SEPARATOR, "space_label", "space_help", "UserMenuO", VTCmdNone, AccessAll, 1, 1, nullptr},
+    {"UserMenuO", "G6o", OWN, "g6o_label", "g6o_help", "G6o", VTCmdOptions, AccessAll, 1, 1, "Option_g6o"},
+    {"UserMenuO", "G6", OWN, "g6_label", "g6_help", "G6", VTCmdHelp, AccessAll, 1, 1, "help_g6"},
+    {"UserMenuO", "G3", OWN, "g3_label", "g3_help", "G3", VTCmdAbout, AccessAll, 1, 1, "about_g3"},
+};
+
+/* The model event subscriptions, in subscription order; each hook is handed over in the
+ * host's generic hook form and called back in the shape its type has. */
+struct subscription {
+    int type;
+    notify_hook hook;
+};
+
+const subscription subscriptions[] = {
+    {19, reinterpret_cast<notify_hook>(VTNotifyAfterOpen)},
+    {1, reinterpret_cast<notify_hook>(VTNotifyBeforeSave)},
+    {3, reinterpret_cast<notify_hook>(VTNotifyIgnore)},
+    {9, reinterpret_cast<notify_hook>(VTNotifyBeforeClose)},
+    {11, reinterpret_cast<notify_hook>(VTNotifyAfterClose)},
+    {24, reinterpret_cast<notify_hook>(VTNotifySwitchDocument)},
+    {8, reinterpret_cast<notify_hook>(VTNotifyIgnorePair)},
+    {6, reinterpret_cast<notify_hook>(VTNotifyIgnorePair)},
+};
+
+/* Start-up state of the menu build: lives for the duration of bridge_initialize only. */
+struct menu_build {
+    char16_t message_file[sizeof message_file_name];
+    int base_ids[BASE_COUNT];   /* one id per base command, 0 until the host writes one */
+    int separator_id;           /* shared by every separator, never cleared */
+};
+
+void register_base_commands(menu_build* build) {
+    for (int i = 0; i < BASE_COUNT; i++) {
+        const base_command* row = &base_commands[i];
+        int* id = row->is_separator ? &build->separator_id : &build->base_ids[i];
+        ProCmdActionAdd(row->action, row->handler, PRIORITY, AccessAll, 1, 1, id);
+    }
+}
+
+int base_command_id(const menu_build* build, const char* action) {
+    for (int i = 0; i < BASE_COUNT; i++)
+        if (strcmp(base_commands[i].action, action) == 0)
+            return base_commands[i].is_separator ? build->separator_id : build->base_ids[i];
+    return 0;
+}
+
+void add_button(const menu_build* build, const menu_item* row, int id) {
+    ProMenubarmenuPushbuttonAdd(row->parent, row->item, row->label, row->help, nullptr, 1, id,
+                                build->message_file);
+}
+
+void add_command_item(const menu_build* build, const menu_item* row, int id) {
+    char icon[64];
+    add_button(build, row, id);
+    ProCmdDesignate(id, row->label, row->help, row->help, build->message_file);
+    snprintf(icon, sizeof icon, "%s.gif", row->icon);
+    ProCmdIconSet(id, icon);
+}
+
+void add_menu_item(menu_build* build, const menu_item* row) {
+    switch (row->kind) {
+    case OWN: {
+        int id = 0;
+        ProCmdActionAdd(row->action, row->handler, PRIORITY, row->access, row->non_active_ok,
+                        row->accessory_ok, &id);
+        add_command_item(build, row, id);
+        break;
+    }
+    case BASE:
+        add_command_item(build, row, base_command_id(build, row->action));
+        break;
+    case SUBMENU:
+        ProMenubarmenuMenuAdd(row->parent, row->item, row->label, row->action, 1,
+                              build->message_file);
+        break;
+    case SEPARATOR:
+        /* A refused repeat leaves the earlier id, also a VTCmdNone command, in place. */
+        ProCmdActionAdd(row->action, row->handler, PRIORITY, row->access, row->non_active_ok,
+                        row->accessory_ok, &build->separator_id);
+        add_button(build, row, build->separator_id);
+        break;
+    }
+}
+
+} // namespace
+
+extern "C" {
+
+/* The host's start-up arguments are not read: the host release is not tested and the error
+ * buffer is never written.  Every registration status is ignored; the result is always 0. */
+int bridge_initialize(int, char**, const char*, const char*, char16_t*) {
+    menu_build build;
+    memset(&build, 0, sizeof build);
+
+    BeforeInit();
+    Start();
+
+    pro_str_to_wstr(build.message_file, message_file_name);
+    ProMenubarMenuAdd(top_menu, "VantorO", "Applications", 1, build.message_file);
+
+    register_base_commands(&build);
+    for (const menu_item& row : menu_items)
+        add_menu_item(&build, &row);
+
+    for (const subscription& entry : subscriptions)
+        ProNotificationSet(entry.type, entry.hook);
+
+    bridge_attach_brackets();
+    AfterInit();
+    return 0;
+}
+
+int bridge_terminate(void) { return Stop(); }
+
+int AccessAll(void) { return ACCESS_AVAILABLE; }
+
+int ModelAccess(void) {
+    void* model = nullptr;
+    return ProMdlCurrentGet(&model) == 0 ? ACCESS_AVAILABLE : ACCESS_UNAVAILABLE;
+}
+
+}

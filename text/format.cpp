@@ -1,0 +1,523 @@
+/* The bounded formatter and scanner.
+ *
+ * pro_sprintf walks its format once: ordinary characters are copied whole (EUC character length
+ * rule), "%%" gives "%", and every conversion is matched against a fixed specifier table, turned
+ * into one run-time printf specification and formatted into the piece buffer, whose text is then
+ * appended to the output.  Output, piece and "%ws" conversion buffers are xarrays of one shared
+ * formatter state made on first use; a result without a destination lives until the next call.
+ * pro_scanf translates its format the same way ("ws" becomes "s") and hands it to sscanf with
+ * a fixed number of target slots, then widens the "%ws" targets in place.
+ *
+ * Every buffer is sized before it is written: pieces are formatted with the buffer's capacity
+ * and formatted again after growing when they did not fit; a request beyond what an xarray can
+ * hold refuses the call instead. */
+#include "text/text.h"
+
+#include <stdio.h>
+#include <string.h>
+
+#include "frame/report.h"
+#include "memory/memory.h"
+
+namespace {
+
+enum arg_kind { KIND_INT, KIND_DOUBLE, KIND_STRING, KIND_WIDE, KIND_PATH, KIND_FLOAT_TARGET,
+                KIND_COUNT };
+
+struct specifier_row {
+    const char* text;        /* conversion letters as matched in the format (any ASCII case) */
+    const char* replacement; /* letters handed to the run-time library, or null: the matched ones */
+    arg_kind kind;
+};
+
+const specifier_row print_rows[] = {
+    {"d", nullptr, KIND_INT},     {"f", nullptr, KIND_DOUBLE},  {"lf", nullptr, KIND_DOUBLE},
+    {"s", nullptr, KIND_STRING},  {"ws", "s", KIND_WIDE},       {"e", nullptr, KIND_DOUBLE},
+    {"g", nullptr, KIND_DOUBLE},  {"c", nullptr, KIND_INT},     {"i", nullptr, KIND_INT},
+    {"o", nullptr, KIND_INT},     {"u", nullptr, KIND_INT},     {"x", nullptr, KIND_INT},
+    {"ld", nullptr, KIND_INT},    {"li", nullptr, KIND_INT},    {"lo", nullptr, KIND_INT},
+    {"lu", nullptr, KIND_INT},    {"lx", nullptr, KIND_INT},    {"pd", "s", KIND_PATH},
+    {"pf", "s", KIND_PATH},
+};
+
+/* Scanner rows; KIND_FLOAT_TARGET and KIND_DOUBLE only say which letters keep their "l". */
+const specifier_row scan_rows[] = {
+    {"d", nullptr, KIND_INT},     {"f", nullptr, KIND_FLOAT_TARGET},
+    {"lf", nullptr, KIND_DOUBLE}, {"le", nullptr, KIND_DOUBLE}, {"lg", nullptr, KIND_DOUBLE},
+    {"s", nullptr, KIND_STRING},  {"ws", "s", KIND_WIDE},
+    {"e", nullptr, KIND_FLOAT_TARGET}, {"g", nullptr, KIND_FLOAT_TARGET},
+    {"c", nullptr, KIND_INT},     {"i", nullptr, KIND_INT},     {"o", nullptr, KIND_INT},
+    {"u", nullptr, KIND_INT},     {"x", nullptr, KIND_INT},     {"ld", nullptr, KIND_INT},
+    {"li", nullptr, KIND_INT},    {"lo", nullptr, KIND_INT},    {"lu", nullptr, KIND_INT},
+    {"lx", nullptr, KIND_INT},    {"n", nullptr, KIND_COUNT},
+};
+
+const int print_format_limit = 500;   /* longest format pro_sprintf accepts */
+const int scan_format_limit = 512;    /* longest format pro_scanf accepts */
+const int spec_limit = 19;            /* longest conversion specification, stars written in */
+const int path_limit = 256;           /* local copy of a "pd"/"pf" argument, terminator included */
+const int scan_target_limit = 20;     /* target slots handed to sscanf */
+const int scan_wide_units = 512;      /* temporary of a "%ws" target, terminator included */
+const int buffer_limit = 2000000;     /* largest piece or output: below the xarray maximum */
+
+struct formatter_state {
+    char* output;            /* xarray of bytes: the text of the current call */
+    char* conversion;        /* xarray of bytes: narrow form of a "%ws" argument */
+    char* piece;             /* xarray of bytes: text of one conversion */
+    int conversion_capacity; /* bytes the conversion buffer holds */
+    int piece_capacity;      /* bytes the piece buffer holds */
+};
+
+formatter_state* state = nullptr;
+
+bool is_letter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+
+char lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+/* Length of the character that starts with byte c by the EUC character length rule. */
+int euc_length(unsigned char c) {
+    if (c == 0x8F) return 3;
+    if (c & 0x80) return 2;
+    return 1;
+}
+
+/* First row whose text matches at p, ignoring ASCII case. */
+const specifier_row* match_row(const specifier_row* rows, int row_count, const char* p) {
+    for (int i = 0; i < row_count; ++i) {
+        size_t n = strlen(rows[i].text);
+        size_t k = 0;
+        while (k < n && p[k] != '\0' && lower(p[k]) == rows[i].text[k]) ++k;
+        if (k == n) return &rows[i];
+    }
+    return nullptr;
+}
+
+/* The letters handed to the run-time library for a matched row.  The letters are passed on as
+ * written where the run-time library gives both cases the same argument type ("%X", "%E", "%G",
+ * "%F"); every other letter goes lower case, because the upper-case forms "%S", "%C", "%Lf" or
+ * "%Ld" would read a wide or wider argument than the one the row takes.  The "l" of the integer
+ * rows is dropped: their arguments and targets are 32-bit. */
+void row_letters(const specifier_row* row, const char* written, char* letters) {
+    if (row->replacement != nullptr) {
+        strcpy(letters, row->replacement);
+        return;
+    }
+    size_t n = strlen(row->text);
+    size_t out = 0;
+    for (size_t k = 0; k < n; ++k) {
+        char c = written[k];
+        bool last = k + 1 == n;
+        if (!last && row->kind == KIND_INT) continue; /* the "l" of "ld", "lx", ... */
+        if (last && (c == 'X' || c == 'E' || c == 'G' || c == 'F'))
+            letters[out++] = c;
+        else
+            letters[out++] = lower(c);
+    }
+    letters[out] = '\0';
+}
+
+/* Makes *buffer hold at least size bytes; false when that is more than a buffer may hold. */
+bool ensure(char** buffer, int* capacity, int size) {
+    if (size <= *capacity) return true;
+    if (size > buffer_limit) return false;
+    XAR_RESIZE(reinterpret_cast<void**>(buffer), size);
+    *capacity = size;
+    return true;
+}
+
+void create_state(void) {
+    state = static_cast<formatter_state*>(getmem(static_cast<int>(sizeof(formatter_state)), 0));
+    state->output = static_cast<char*>(XAR_ALLOC(0, 1, 300));
+    state->conversion = static_cast<char*>(XAR_ALLOC(500, 1, 500));
+    state->piece = static_cast<char*>(XAR_ALLOC(500, 1, 500));
+    state->conversion_capacity = 500;
+    state->piece_capacity = 500;
+}
+
+bool append_output(const char* text, int n) {
+    if (n <= 0) return true;
+    if (XAR_COUNT(reinterpret_cast<void**>(&state->output)) + n > buffer_limit) return false;
+    XAR_APPEND(reinterpret_cast<void**>(&state->output), n, text);
+    return true;
+}
+
+/* Formats one value into the piece buffer; the caller has checked the specification against
+ * the value's kind.  Returns the piece's length, or -1 when it cannot be formatted or held. */
+template <typename T>
+int format_piece(const char* spec, T value) {
+    for (;;) {
+        int needed = snprintf(state->piece, static_cast<size_t>(state->piece_capacity), spec, value);
+        if (needed < 0) return -1;
+        if (needed < state->piece_capacity) return needed;
+        if (!ensure(&state->piece, &state->piece_capacity, needed + 1)) return -1;
+    }
+}
+
+/* Width of a specification: after the "%", a "-" marks it left-justified, otherwise one leading
+ * non-digit flag is skipped; the digits then are the width. */
+int spec_width(const char* spec, bool* left) {
+    const char* p = spec + 1;
+    *left = false;
+    if (*p == '-') {
+        *left = true;
+        ++p;
+    } else if (*p != '\0' && (*p < '0' || *p > '9')) {
+        ++p;
+    }
+    int width = 0;
+    while (*p >= '0' && *p <= '9' && width < buffer_limit) width = width * 10 + (*p++ - '0');
+    return width;
+}
+
+/* Two-digit exponents: a three-digit exponent that starts with "0" ("1.5e+007") loses that
+ * digit, and the field width is made up with one blank. */
+int normalise_exponent(const char* spec, int length) {
+    char* piece = state->piece;
+    char* e = strchr(piece, 'e');
+    if (e == nullptr) e = strchr(piece, 'E');
+    if (e == nullptr || e[1] == '\0' || e[2] != '0') return length;
+    const char* digits = e + 2;
+    int count = 0;
+    while (digits[count] >= '0' && digits[count] <= '9') ++count;
+    if (count != 3) return length;
+    memmove(e + 2, e + 3, strlen(e + 3) + 1);
+    --length;
+    bool left = false;
+    int width = spec_width(spec, &left);
+    if (length < width) {
+        if (left) {
+            piece[length] = ' ';
+            piece[length + 1] = '\0';
+        } else {
+            memmove(piece + 1, piece, static_cast<size_t>(length) + 1);
+            piece[0] = ' ';
+        }
+        ++length;
+    }
+    return length;
+}
+
+/* Cuts converted "%ws" text to the precision at a character boundary; the first character is
+ * always kept whole. */
+void cut_to_precision(const char* spec, char* text) {
+    const char* dot = strchr(spec, '.');
+    if (dot == nullptr || dot[1] < '0' || dot[1] > '9') return;
+    int precision = 0;
+    for (const char* p = dot + 1; *p >= '0' && *p <= '9' && precision < buffer_limit; ++p)
+        precision = precision * 10 + (*p - '0');
+    int length = static_cast<int>(strlen(text));
+    if (precision >= length) return;
+    int at = 0;
+    for (;;) {
+        int next = at + euc_length(static_cast<unsigned char>(text[at]));
+        if (next > length) next = length;
+        if (next > precision) {
+            text[at == 0 ? next : at] = '\0';
+            return;
+        }
+        at = next;
+    }
+}
+
+int wide_length(const char16_t* text) {
+    int n = 0;
+    while (text[n] != 0) ++n;
+    return n;
+}
+
+/* Formats the value of one conversion into the piece buffer; -1 refuses the call. */
+int convert_value(const char* spec, arg_kind kind, va_list* args) {
+    switch (kind) {
+    case KIND_INT:
+        return format_piece(spec, va_arg(*args, int));
+    case KIND_DOUBLE: {
+        double value = va_arg(*args, double);
+        if (value < 1e-30 && value > -1e-30) value = 0.0;
+        int length = format_piece(spec, value);
+        if (length >= 0 && (strchr(spec, 'e') || strchr(spec, 'E') || strchr(spec, 'g')))
+            length = normalise_exponent(spec, length);
+        return length;
+    }
+    case KIND_STRING: {
+        const char* value = va_arg(*args, const char*);
+        return format_piece(spec, value != nullptr ? value : "(null)");
+    }
+    case KIND_WIDE: {
+        const char16_t* value = va_arg(*args, const char16_t*);
+        int n = value != nullptr ? wide_length(value) : 0;
+        /* the wide-to-narrow conversion writes up to 4 bytes per code unit and a terminator */
+        if (n > (buffer_limit - 1) / 4) return -1;
+        if (!ensure(&state->conversion, &state->conversion_capacity, 4 * n + 1)) return -1;
+        state->conversion[0] = '\0';
+        wstostr(state->conversion, value);
+        cut_to_precision(spec, state->conversion);
+        return format_piece(spec, static_cast<const char*>(state->conversion));
+    }
+    case KIND_PATH: {
+        const char* value = va_arg(*args, const char*);
+        char copy[path_limit];
+        copy[0] = '\0';
+        if (value != nullptr) {
+            size_t n = strlen(value);
+            if (n >= static_cast<size_t>(path_limit))
+                err_report_fatal("WSTRCOPY_X", "OVERFLOW.");
+            else
+                memcpy(copy, value, n + 1);
+        }
+        for (char* p = copy; *p != '\0'; ++p)
+            if (*p == '/' || *p == '|') *p = '\\';
+        return format_piece(spec, static_cast<const char*>(copy));
+    }
+    default:
+        return -1;
+    }
+}
+
+/* Writes the star values into the specification in order; false when it grows too long. */
+bool write_stars(char* spec, int stars, va_list* args) {
+    for (int i = 0; i < stars; ++i) {
+        char number[16];
+        snprintf(number, sizeof number, "%d", va_arg(*args, int));
+        char* star = strchr(spec, '*');
+        if (star == nullptr) return false;
+        size_t head = static_cast<size_t>(star - spec);
+        size_t digits = strlen(number);
+        size_t tail = strlen(star + 1);
+        if (head + digits + tail > static_cast<size_t>(spec_limit)) return false;
+        memmove(star + digits, star + 1, tail + 1);
+        memcpy(star, number, digits);
+    }
+    return true;
+}
+
+/* One conversion starting at the "%" at *at; advances *at past its letters.  False refuses the
+ * whole call. */
+bool convert(const char** at, va_list* args) {
+    const char* p = *at;
+    char spec[spec_limit + 1];
+    int length = 0;
+    int stars = 0;
+    spec[length++] = *p++;
+    while (*p != '\0' && !is_letter(*p)) {
+        if (*p == '$') return false; /* positional arguments would read what was never passed */
+        if (*p == '*') ++stars;
+        if (length >= spec_limit) return false;
+        spec[length++] = *p++;
+    }
+    if (*p == '\0') return false;
+    const specifier_row* row = match_row(print_rows, sizeof print_rows / sizeof print_rows[0], p);
+    if (row == nullptr) return false;
+    char letters[4];
+    row_letters(row, p, letters);
+    size_t n = strlen(letters);
+    if (length + static_cast<int>(n) > spec_limit) return false;
+    memcpy(spec + length, letters, n + 1);
+    *at = p + strlen(row->text);
+    if (!write_stars(spec, stars, args)) return false;
+    int piece_length = convert_value(spec, row->kind, args);
+    if (piece_length < 0) return false;
+    return append_output(state->piece, piece_length);
+}
+
+char* format_walk(char* dest, const char* format, va_list* args) {
+    const char* end = format + strlen(format);
+    const char* p = format;
+    while (*p != '\0') {
+        if (*p != '%') {
+            int n = euc_length(static_cast<unsigned char>(*p));
+            if (n > end - p) n = static_cast<int>(end - p);
+            if (!append_output(p, n)) return nullptr;
+            p += n;
+        } else if (p[1] == '%') {
+            if (!append_output("%", 1)) return nullptr;
+            p += 2;
+        } else if (!convert(&p, args)) {
+            return nullptr;
+        }
+    }
+    if (!append_output("", 1)) return nullptr;
+    if (dest == nullptr) return state->output;
+    strcpy(dest, state->output);
+    return dest;
+}
+
+/* One scanner conversion, translated from *at into out; advances *at.  Returns false for a
+ * conversion the scanner does not know. */
+struct scan_conversion {
+    bool suppressed; /* "%*d": read but assigned to no target */
+    bool wide;       /* "%ws" target */
+    bool count;      /* "%n" target */
+};
+
+bool translate_conversion(const char** at, char* out, size_t* out_length, scan_conversion* conv) {
+    const char* p = *at;
+    size_t o = *out_length;
+    conv->suppressed = conv->wide = conv->count = false;
+    out[o++] = *p++;
+    while (*p != '\0' && !is_letter(*p) && *p != '[') {
+        if (*p == '$') return false;
+        if (*p == '*') conv->suppressed = true;
+        out[o++] = *p++;
+    }
+    if (*p == '[') {
+        /* a scanset runs to its closing "]"; a "]" right after "[" or "[^" is a member */
+        out[o++] = *p++;
+        if (*p == '^') out[o++] = *p++;
+        if (*p == ']') out[o++] = *p++;
+        while (*p != '\0' && *p != ']') out[o++] = *p++;
+        if (*p != ']') return false;
+        out[o++] = *p++;
+    } else {
+        if (*p == '\0') return false;
+        const specifier_row* row = match_row(scan_rows, sizeof scan_rows / sizeof scan_rows[0], p);
+        if (row == nullptr) return false;
+        char letters[4];
+        row_letters(row, p, letters);
+        size_t n = strlen(letters);
+        memcpy(out + o, letters, n);
+        o += n;
+        p += strlen(row->text);
+        conv->wide = row->kind == KIND_WIDE;
+        conv->count = row->kind == KIND_COUNT;
+    }
+    *at = p;
+    *out_length = o;
+    return true;
+}
+
+/* Widens the narrow text that sscanf stored in a "%ws" target, in place. */
+void widen_target(void* target) {
+    char narrow[scan_wide_units];
+    strncpy(narrow, static_cast<const char*>(target), scan_wide_units - 1);
+    narrow[scan_wide_units - 1] = '\0';
+    char16_t wide[scan_wide_units];
+    wide[0] = 0;
+    strtows(wide, narrow);
+    int n = wide_length(wide);
+    memcpy(target, wide, (static_cast<size_t>(n) + 1) * sizeof(char16_t));
+}
+
+}  // namespace
+
+extern "C" {
+
+char* pro_sprintf(char* dest, const char* format, va_list args) {
+    if (format == nullptr) return nullptr;
+    if (strlen(format) > static_cast<size_t>(print_format_limit)) {
+        msg_log_printf("pro_sprintf   format too long \n");
+        return nullptr;
+    }
+    if (state == nullptr)
+        create_state();
+    else
+        XAR_RESIZE(reinterpret_cast<void**>(&state->output), 0);
+    va_list walk;
+    va_copy(walk, args);
+    char* result = format_walk(dest, format, &walk);
+    va_end(walk);
+    return result;
+}
+
+char* pro_str_format(char* dest, const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    char* result = pro_sprintf(dest, format, args);
+    va_end(args);
+    return result;
+}
+
+int pro_wstr_format(char16_t* dest, const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    char* text = pro_sprintf(nullptr, format, args);
+    va_end(args);
+    if (text == nullptr) return 0;
+    strtows(dest, text);
+    return wide_length(dest);
+}
+
+int pro_message(const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    char* text = pro_sprintf(nullptr, format, args);
+    va_end(args);
+    if (text == nullptr) return 0;
+    msg_log_printf("%s", text);
+    return static_cast<int>(strlen(text));
+}
+
+int pro_scanf(const char* text, int* count, const char* format, va_list args) {
+    if (count != nullptr) *count = 0;
+    if (format == nullptr || text == nullptr) return 0;
+    if (strlen(format) > static_cast<size_t>(scan_format_limit)) {
+        msg_log_printf("pro_scanf   format too long \n");
+        return 0;
+    }
+
+    /* the translation never grows: "ws" becomes "s", everything else is copied */
+    char translated[scan_format_limit + 3];
+    size_t length = 0;
+    scan_conversion conversions[scan_format_limit];
+    int conversion_count = 0;
+    int target_count = 0;
+    const char* end = format + strlen(format);
+    for (const char* p = format; *p != '\0';) {
+        if (p[0] == '%' && p[1] == '%') {
+            translated[length++] = *p++;
+            translated[length++] = *p++;
+        } else if (*p == '%') {
+            scan_conversion conv;
+            if (!translate_conversion(&p, translated, &length, &conv)) return 0;
+            if (!conv.suppressed) {
+                conversions[conversion_count++] = conv;
+                ++target_count;
+            }
+        } else {
+            int n = euc_length(static_cast<unsigned char>(*p));
+            if (n > end - p) n = static_cast<int>(end - p);
+            memcpy(translated + length, p, static_cast<size_t>(n));
+            length += static_cast<size_t>(n);
+            p += n;
+        }
+    }
+    if (target_count + (count != nullptr ? 1 : 0) > scan_target_limit) {
+        msg_log_printf("Too many arguments to be processed by pro_scanf\n");
+        return 0;
+    }
+
+    void* targets[scan_target_limit] = {};
+    va_list walk;
+    va_copy(walk, args);
+    for (int i = 0; i < target_count; ++i) targets[i] = va_arg(walk, void*);
+    va_end(walk);
+    if (count != nullptr) {
+        translated[length++] = '%';
+        translated[length++] = 'n';
+        targets[target_count] = count;
+    }
+    translated[length] = '\0';
+
+    int assigned = sscanf(text, translated, targets[0], targets[1], targets[2], targets[3],
+                          targets[4], targets[5], targets[6], targets[7], targets[8], targets[9],
+                          targets[10], targets[11], targets[12], targets[13], targets[14],
+                          targets[15], targets[16], targets[17], targets[18], targets[19]);
+
+    /* sscanf assigns in order, so the first `assigned` non-count targets are the filled ones */
+    int filled = 0;
+    for (int i = 0; i < conversion_count && filled < assigned; ++i) {
+        if (conversions[i].count) continue;
+        if (conversions[i].wide) widen_target(targets[i]);
+        ++filled;
+    }
+    return assigned;
+}
+
+int pro_sscanf(const char* text, const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    int result = pro_scanf(text, nullptr, format, args);
+    va_end(args);
+    return result;
+}
+
+}
