@@ -83,6 +83,14 @@ void text_work() {
             char16_t wide_text[256];
             pro_wstr_format(wide_text, "%s %ws %d", narrow, name, 42);
         }
+        // Texts that outgrow the formatter's first buffers: a long result, a wide number, a long
+        // wide string.
+        static char long_result[4096];
+        std::string long_text(1500, 'n');
+        std::u16string long_wide(400, u'\u3042');
+        pro_str_format(long_result, "%s|%s", long_text.c_str(), long_text.c_str());
+        pro_str_format(long_result, "%900d|%-700.3f", language, 2.5);
+        pro_str_format(long_result, "%ws", long_wide.c_str());
     }
     lang_set(saved);
 }

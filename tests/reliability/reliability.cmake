@@ -23,28 +23,37 @@ add_dependencies(VTProeVEXO_lacking vt_vexo vthost)
 add_custom_command(TARGET VTProeVEXO_lacking POST_BUILD
   COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:vt_vexo> $<TARGET_FILE:vthost> ${VT_LACKING_DIR}/
   VERBATIM)
+
+# valgrind memcheck of whole sessions (native vthost with the add-in and the stand-in client
+# library; the sanitizer build checks the same sessions with its own instruments).  Any error, or
+# any leak other than those listed in valgrind.supp, fails the test.
+if(NOT WIN32 AND NOT VT_SANITIZE)
+  find_program(VT_VALGRIND valgrind)
+endif()
+
 if(TARGET test_reliability)
   add_dependencies(test_reliability VTProeVEXO_lacking vt_vexo VTProeVEXO vthost)
   target_compile_definitions(test_reliability PRIVATE
     VT_LACKING_DIR="${VT_LACKING_DIR}"
     VT_VTHOST_NAME="$<TARGET_FILE_NAME:vthost>"
+    VT_VTHOST_PATH="$<TARGET_FILE:vthost>"
     VT_ADDIN_NAME="$<TARGET_FILE_NAME:vt_vexo>")
+  if(VT_VALGRIND)
+    target_compile_definitions(test_reliability PRIVATE
+      VT_VALGRIND="${VT_VALGRIND}"
+      VT_VALGRIND_SUPPRESSIONS="${CMAKE_CURRENT_LIST_DIR}/valgrind.supp")
+  endif()
 endif()
 
-# valgrind memcheck of the demo session: native vthost with the add-in and the stand-in client
-# library.  Any error, or any leak other than those listed in valgrind.supp, fails the test.
-if(NOT WIN32 AND NOT VT_SANITIZE)
-  find_program(VT_VALGRIND valgrind)
-  if(VT_VALGRIND)
-    foreach(script examples/demo.vth tests/host/scripts/session.vth tests/host/scripts/models.vth)
-      get_filename_component(name ${script} NAME_WE)
-      add_test(NAME valgrind.${name}
-               COMMAND ${VT_VALGRIND} --quiet --error-exitcode=99 --leak-check=full
-                       --show-leak-kinds=definite,indirect,possible
-                       --errors-for-leak-kinds=definite,indirect,possible
-                       --suppressions=${CMAKE_CURRENT_LIST_DIR}/valgrind.supp
-                       $<TARGET_FILE:vthost> ${CMAKE_SOURCE_DIR}/${script})
-      set_tests_properties(valgrind.${name} PROPERTIES LABELS valgrind TIMEOUT 600)
-    endforeach()
-  endif()
+if(VT_VALGRIND)
+  foreach(script examples/demo.vth tests/host/scripts/session.vth tests/host/scripts/models.vth)
+    get_filename_component(name ${script} NAME_WE)
+    add_test(NAME valgrind.${name}
+             COMMAND ${VT_VALGRIND} --quiet --error-exitcode=99 --keep-debuginfo=yes --leak-check=full
+                     --show-leak-kinds=definite,indirect,possible
+                     --errors-for-leak-kinds=definite,indirect,possible
+                     --suppressions=${CMAKE_CURRENT_LIST_DIR}/valgrind.supp
+                     $<TARGET_FILE:vthost> ${CMAKE_SOURCE_DIR}/${script})
+    set_tests_properties(valgrind.${name} PROPERTIES LABELS valgrind TIMEOUT 600)
+  endforeach()
 endif()

@@ -31,8 +31,9 @@ TEST(ClientLibrary, VthostNamesTheAddinItCannotLoadAndExitsWithOne) {
     std::string reason = r.err.substr(name + sizeof VT_ADDIN_NAME + 1);
     EXPECT_NE(reason.find_first_not_of(" \r\n"), std::string::npos) << "no reason given: " << r.err;
     // Where the loader names the symbol it could not bind, it is the one left out.
-    if (reason.find("undefined symbol") != std::string::npos)
+    if (reason.find("undefined symbol") != std::string::npos) {
         EXPECT_NE(reason.find("AfterSave"), std::string::npos) << reason;
+    }
     // Nothing of the session ran: no host line, no client library line.
     EXPECT_EQ(r.out.find("VTProeVEXO:"), std::string::npos) << r.out;
     EXPECT_EQ(r.out.find("host:"), std::string::npos) << r.out;

@@ -60,7 +60,7 @@ std::vector<Value> awkward_values() {
     };
 }
 
-struct Run {
+struct EnvRun {
     vt_test::ChildResult r;
     int language = -99;
     int status = -99;
@@ -68,12 +68,12 @@ struct Run {
     std::string last;
 };
 
-Run run(const vt_test::ChildEnv& settings) {
+EnvRun run(const vt_test::ChildEnv& settings) {
     vt_test::ChildEnv env = {{"ALLOW_CRASH", std::nullopt}, {"PRO_EXPECTED_EXIT_STATUS", std::nullopt},
                              {"PRO_LANG", std::nullopt}, {"LANG", std::nullopt},
                              {"CUSTOM_LOCALE_IS_MULTIBYTE", std::nullopt}, {"LC_ALL", std::nullopt}};
     for (const auto& setting : settings) env.push_back(setting);
-    Run run;
+    EnvRun run;
     run.r = vt_test::run_child("environment_session", env);
     const std::string& out = run.r.out;
     size_t at = out.rfind("language ");
@@ -85,7 +85,7 @@ Run run(const vt_test::ChildEnv& settings) {
     return run;
 }
 
-void expect_completed(const Run& run, const std::string& what) {
+void expect_completed(const EnvRun& run, const std::string& what) {
     EXPECT_TRUE(run.r.exited && run.r.exit_code == 0)
         << what << ": " << (run.r.exited ? "exit " : "signal ") << run.r.exit_code << "\n" << run.r.out << run.r.err;
     EXPECT_EQ(run.status, 0) << what;
@@ -96,7 +96,7 @@ const char invalid_warning[] = "WANRNING: PRO_LANG=";
 
 TEST(Environment, AwkwardProLangFallsBackToEnglish) {
     for (const Value& value : awkward_values()) {
-        Run r = run({{"PRO_LANG", value.text}});
+        EnvRun r = run({{"PRO_LANG", value.text}});
         expect_completed(r, std::string("PRO_LANG ") + value.label);
         EXPECT_EQ(r.language, 0) << value.label;
         // A value of nothing but bytes that read as 32 or less when signed (blanks, control
@@ -105,15 +105,14 @@ TEST(Environment, AwkwardProLangFallsBackToEnglish) {
         bool blank = true;
         for (char c : value.text) blank = blank && static_cast<signed char>(c) <= 32;
         EXPECT_EQ(r.r.out.find(invalid_warning) != std::string::npos, blank) << value.label;
-        if (blank) EXPECT_EQ(r.lang, "(unset)") << value.label;
-        else if (value.text.size() > 58) EXPECT_EQ(r.lang, "(unset)") << value.label;
-        else EXPECT_EQ(r.lang, value.text) << value.label;
+        std::string exported = blank || value.text.size() > 58 ? "(unset)" : value.text;
+        EXPECT_EQ(r.lang, exported) << value.label;
     }
 }
 
 TEST(Environment, AwkwardLangFallsBackToEnglish) {
     for (const Value& value : awkward_values()) {
-        Run r = run({{"LANG", value.text}});
+        EnvRun r = run({{"LANG", value.text}});
         expect_completed(r, std::string("LANG ") + value.label);
         EXPECT_EQ(r.language, 0) << value.label;
         EXPECT_EQ(r.lang, value.text) << value.label << ": LANG is the user's, not the add-in's";
@@ -121,10 +120,10 @@ TEST(Environment, AwkwardLangFallsBackToEnglish) {
 }
 
 TEST(Environment, AwkwardProLangWithAwkwardLang) {
-    Run r = run({{"PRO_LANG", "  "}, {"LANG", long_ascii}});
+    EnvRun r = run({{"PRO_LANG", "  "}, {"LANG", long_ascii}});
     expect_completed(r, "blank PRO_LANG, over-long LANG");
     EXPECT_EQ(r.language, 0);
-    Run japanese = run({{"PRO_LANG", ""}, {"LANG", "JAPANESE"}});
+    EnvRun japanese = run({{"PRO_LANG", ""}, {"LANG", "JAPANESE"}});
     expect_completed(japanese, "empty PRO_LANG, LANG=JAPANESE");
     // The table knows the name whatever the case; the code stands when the run-time library
     // accepts the name and falls back to 0 when it does not.
@@ -134,23 +133,23 @@ TEST(Environment, AwkwardProLangWithAwkwardLang) {
 // The flag matters only for a language the table does not know but the run-time library
 // accepts: C.UTF-8 is such a name on every Linux.
 TEST(Environment, AwkwardMultibyteFlagCountsAsNotSet) {
-    Run positive = run({{"PRO_LANG", "C.UTF-8"}, {"CUSTOM_LOCALE_IS_MULTIBYTE", "TrUe"}});
+    EnvRun positive = run({{"PRO_LANG", "C.UTF-8"}, {"CUSTOM_LOCALE_IS_MULTIBYTE", "TrUe"}});
     expect_completed(positive, "CUSTOM_LOCALE_IS_MULTIBYTE TrUe");
     EXPECT_EQ(positive.language, 6);
     for (const Value& value : awkward_values()) {
-        Run r = run({{"PRO_LANG", "C.UTF-8"}, {"CUSTOM_LOCALE_IS_MULTIBYTE", value.text}});
+        EnvRun r = run({{"PRO_LANG", "C.UTF-8"}, {"CUSTOM_LOCALE_IS_MULTIBYTE", value.text}});
         expect_completed(r, std::string("CUSTOM_LOCALE_IS_MULTIBYTE ") + value.label);
         EXPECT_EQ(r.language, 11) << value.label;
     }
     // "true" followed by enough characters to reach 32 is too long to count.
-    Run padded = run({{"PRO_LANG", "C.UTF-8"}, {"CUSTOM_LOCALE_IS_MULTIBYTE", "true" + std::string(28, ' ')}});
+    EnvRun padded = run({{"PRO_LANG", "C.UTF-8"}, {"CUSTOM_LOCALE_IS_MULTIBYTE", "true" + std::string(28, ' ')}});
     expect_completed(padded, "CUSTOM_LOCALE_IS_MULTIBYTE of 32 characters");
     EXPECT_EQ(padded.language, 11);
 }
 
 TEST(Environment, AllThreeAwkwardAtOnce) {
     for (const Value& value : awkward_values()) {
-        Run r = run({{"PRO_LANG", value.text}, {"LANG", value.text}, {"CUSTOM_LOCALE_IS_MULTIBYTE", value.text}});
+        EnvRun r = run({{"PRO_LANG", value.text}, {"LANG", value.text}, {"CUSTOM_LOCALE_IS_MULTIBYTE", value.text}});
         expect_completed(r, std::string("all three ") + value.label);
         EXPECT_EQ(r.language, 0) << value.label;
     }

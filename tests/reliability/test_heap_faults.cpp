@@ -113,7 +113,7 @@ void sweep(const char* scenario) {
         << clean.out;
     // A run that allocates nothing would prove nothing.
     ASSERT_GT(count, 0);
-    RecordProperty("allocations", static_cast<int>(count));
+    ::testing::Test::RecordProperty("allocations", static_cast<int>(count));
 
     int unsound = 0;
     for (long long n = 1; n <= count + 1 && unsound < 5; ++n) {
