@@ -141,7 +141,7 @@ bool append_output(const char* text, int n) {
     return true;
 }
 
-/* Formats one value into the piece buffer; the caller has checked the specification against
+/* Formats one value into the piece buffer; the caller has checked the conversion text against
  * the value's kind.  Returns the piece's length, or -1 when it cannot be formatted or held. */
 /* True when the width (or, where it pads, the precision) of a specification alone asks for more
  * than a piece may hold.  Such a piece is refused in any case; asking the run-time library first
@@ -301,7 +301,7 @@ int convert_value(const char* spec, arg_kind kind, va_list* args) {
     }
 }
 
-/* Writes the star values into the specification in order; false when it grows too long. */
+/* Writes the star values into the conversion text in order; false when it grows too long. */
 bool write_stars(char* spec, int stars, va_list* args) {
     for (int i = 0; i < stars; ++i) {
         char number[16];
