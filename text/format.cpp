@@ -141,8 +141,6 @@ bool append_output(const char* text, int n) {
     return true;
 }
 
-/* Formats one value into the piece buffer; the caller has checked the conversion text against
- * the value's kind.  Returns the piece's length, or -1 when it cannot be formatted or held. */
 /* True when the width (or, where it pads, the precision) of a specification alone asks for more
  * than a piece may hold.  Such a piece is refused in any case; asking the run-time library first
  * would make it walk the whole padding (up to 2^31 characters for a star value) only to count. */
@@ -170,6 +168,8 @@ constexpr bool precision_pads = true;
 template <>
 constexpr bool precision_pads<const char*> = false;
 
+/* Formats one value into the piece buffer; the caller has checked the conversion text against
+ * the value's kind.  Returns the piece's length, or -1 when it cannot be formatted or held. */
 template <typename T>
 int format_piece(const char* spec, T value) {
     if (spec_exceeds_limit(spec, precision_pads<T>)) return -1;
