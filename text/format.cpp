@@ -141,10 +141,38 @@ bool append_output(const char* text, int n) {
     return true;
 }
 
+/* True when the width (or, where it pads, the precision) of a specification alone asks for more
+ * than a piece may hold.  Such a piece is refused in any case; asking the run-time library first
+ * would make it walk the whole padding (up to 2^31 characters for a star value) only to count. */
+bool spec_exceeds_limit(const char* spec, bool precision_pads) {
+    bool in_precision = false;
+    for (const char* p = spec + 1; *p != '\0';) {
+        if (*p < '0' || *p > '9') {
+            if (*p == '.') in_precision = true;
+            ++p;
+            continue;
+        }
+        long long number = 0;
+        while (*p >= '0' && *p <= '9') {
+            if (number <= buffer_limit) number = number * 10 + (*p - '0');
+            ++p;
+        }
+        if (number > buffer_limit && (!in_precision || precision_pads)) return true;
+    }
+    return false;
+}
+
+/* A number's precision adds digits; a string's precision only cuts it. */
+template <typename T>
+constexpr bool precision_pads = true;
+template <>
+constexpr bool precision_pads<const char*> = false;
+
 /* Formats one value into the piece buffer; the caller has checked the conversion text against
  * the value's kind.  Returns the piece's length, or -1 when it cannot be formatted or held. */
 template <typename T>
 int format_piece(const char* spec, T value) {
+    if (spec_exceeds_limit(spec, precision_pads<T>)) return -1;
     for (;;) {
         int needed = snprintf(state->piece, static_cast<size_t>(state->piece_capacity), spec, value);
         if (needed < 0) return -1;
@@ -478,8 +506,17 @@ int pro_scanf(const char* text, int* count, const char* format, va_list args) {
                 ++target_count;
             }
         } else {
+            /* An EUC character is copied whole, but a byte below 0x80 is never its trail byte:
+             * sscanf reads such a byte on its own, and a "%" swallowed here would be a conversion
+             * there with no target counted for it. */
             int n = euc_length(static_cast<unsigned char>(*p));
             if (n > end - p) n = static_cast<int>(end - p);
+            for (int k = 1; k < n; ++k) {
+                if (static_cast<unsigned char>(p[k]) < 0x80) {
+                    n = k;
+                    break;
+                }
+            }
             memcpy(translated + length, p, static_cast<size_t>(n));
             length += static_cast<size_t>(n);
             p += n;

@@ -154,8 +154,12 @@ int SwitchDocument(const char* document_key) {
     return report("SwitchDocument", key.c_str(), answer_for("SwitchDocument", 0));
 }
 
+/* VTPDM_WITHOUT_AFTERSAVE builds a library that lacks one of the 32 exports, as an outdated or
+ * damaged installation would: the add-in must then refuse to load. */
+#ifndef VTPDM_WITHOUT_AFTERSAVE
 int AfterSave(const char* document_key) {
     return report("AfterSave", text_of(document_key).c_str(), answer_for("AfterSave", 0));
 }
+#endif
 
 }
