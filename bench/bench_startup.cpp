@@ -29,7 +29,7 @@ using vt_bench::add_solo;
 using vt_bench::goal_kind;
 using vt_bench::pair_spec;
 
-model_record current_model = {u"PUMP_HOUSING", u"PRT"};
+model_record& current_model = vt_bench::bench_model();
 int next_command_id = 0;
 const char* display_version = "Wildfire 2.0";
 
@@ -51,10 +51,6 @@ int cmd_id_find(int, const char*, int* id) {
     return 0;
 }
 int bracket_add(int, int, command_bracket, const char*, void*) { return 0; }
-int mdl_current_get(int, void** model) {
-    *model = &current_model;
-    return 0;
-}
 int mdl_data_get(int, void* model, model_record* data) {
     std::memcpy(data, model, sizeof *data);
     return 0;
@@ -81,7 +77,7 @@ vt_bench::host_table& startup_table() {
         {"ProNotificationSet_v", as_host(notification_set)},
         {"ProCmdCmdIdFind_v", as_host(cmd_id_find)},
         {"ProCmdBracketFuncAdd_v", as_host(bracket_add)},
-        {"ProMdlCurrentGet_v", as_host(mdl_current_get)},
+        {"ProMdlCurrentGet_v", as_host(vt_bench::host_mdl_current_get)},
         {"ProMdlDataGet_v", as_host(mdl_data_get)},
         {"prodev_pass_version_info_v", as_host(pass_version_info)},
         {"ProEngineerDisplayversionGet_v", as_host(display_version_get)},
