@@ -7,7 +7,7 @@
 // (vt_bench --vt-child=startup), which times one user_initialize_plus and prints it.
 #include <unistd.h>
 
-#include <chrono>
+#include <time.h>
 #include <cstdlib>
 #include <cstdio>
 #include <cstring>
@@ -94,8 +94,12 @@ int start_up() {
                                 u"vt_vexo", "vt_vexo", 7, 0, table.pairs.data(), static_cast<int>(table.pairs.size()), 0);
 }
 
-double seconds_since(std::chrono::steady_clock::time_point start) {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+/* CPU time of the process, as every other figure of the table: a child that the loaded machine
+ * deschedules in the middle of its start-up is not charged for the wait. */
+double cpu_seconds() {
+    timespec now;
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
 }
 
 /* Touches every page of the program's own mappings, so that the first start-up finds its code
@@ -125,9 +129,9 @@ void page_in_program() {
 int timed_start_up(bool paged_in) {
     startup_table();
     if (paged_in) page_in_program();
-    auto start = std::chrono::steady_clock::now();
+    double start = cpu_seconds();
     int status = start_up();
-    double cold = seconds_since(start);
+    double cold = cpu_seconds() - start;
     if (status != 0) return 1;
     std::printf("\nstartup %.3f\n", cold * 1e6);
     return 0;
