@@ -19,15 +19,8 @@ using vt_bench::pair_spec;
 
 constexpr int TABLE_SIZE = vt_bench::HOST_TABLE_SIZE;
 
-/* The host function behind ProMdlCurrentGet: what a host does for it is one store. */
-__attribute__((noinline)) int host_mdl_current_get(int app_handle, void** model) {
-    *model = reinterpret_cast<void*>(static_cast<intptr_t>(app_handle));
-    benchmark::ClobberMemory();
-    return 0;
-}
-
 vt_bench::host_table& table() {
-    static vt_bench::host_table t({{"ProMdlCurrentGet_v", reinterpret_cast<host_function>(&host_mdl_current_get)}});
+    static vt_bench::host_table t({{"ProMdlCurrentGet_v", reinterpret_cast<host_function>(&vt_bench::host_mdl_current_get)}});
     return t;
 }
 
@@ -79,7 +72,7 @@ void forwarding() {
         gateway_install_handle(7);
         gateway_install_table(table().pairs.data(), TABLE_SIZE);
         void* model = nullptr;
-        vt_bench::require(ProMdlCurrentGet(&model) == 0 && model == reinterpret_cast<void*>(7), "ProMdlCurrentGet");
+        vt_bench::require(ProMdlCurrentGet(&model) == 0 && model == &vt_bench::bench_model(), "ProMdlCurrentGet");
         for (auto _ : state) {
             benchmark::DoNotOptimize(ProMdlCurrentGet(&model));
         }
@@ -87,7 +80,7 @@ void forwarding() {
     auto peer = [](benchmark::State& state) {
         void* model = nullptr;
         for (auto _ : state) {
-            benchmark::DoNotOptimize(host_mdl_current_get(7, &model));
+            benchmark::DoNotOptimize(vt_bench::host_mdl_current_get(7, &model));
         }
     };
     add_pair(spec, ours, peer);

@@ -7,7 +7,7 @@
 // (vt_bench --vt-child=startup), which times one user_initialize_plus and prints it.
 #include <unistd.h>
 
-#include <chrono>
+#include <time.h>
 #include <cstdlib>
 #include <cstdio>
 #include <cstring>
@@ -29,7 +29,7 @@ using vt_bench::add_solo;
 using vt_bench::goal_kind;
 using vt_bench::pair_spec;
 
-model_record current_model = {u"PUMP_HOUSING", u"PRT"};
+model_record& current_model = vt_bench::bench_model();
 int next_command_id = 0;
 const char* display_version = "Wildfire 2.0";
 
@@ -51,10 +51,6 @@ int cmd_id_find(int, const char*, int* id) {
     return 0;
 }
 int bracket_add(int, int, command_bracket, const char*, void*) { return 0; }
-int mdl_current_get(int, void** model) {
-    *model = &current_model;
-    return 0;
-}
 int mdl_data_get(int, void* model, model_record* data) {
     std::memcpy(data, model, sizeof *data);
     return 0;
@@ -81,7 +77,7 @@ vt_bench::host_table& startup_table() {
         {"ProNotificationSet_v", as_host(notification_set)},
         {"ProCmdCmdIdFind_v", as_host(cmd_id_find)},
         {"ProCmdBracketFuncAdd_v", as_host(bracket_add)},
-        {"ProMdlCurrentGet_v", as_host(mdl_current_get)},
+        {"ProMdlCurrentGet_v", as_host(vt_bench::host_mdl_current_get)},
         {"ProMdlDataGet_v", as_host(mdl_data_get)},
         {"prodev_pass_version_info_v", as_host(pass_version_info)},
         {"ProEngineerDisplayversionGet_v", as_host(display_version_get)},
@@ -98,8 +94,12 @@ int start_up() {
                                 u"vt_vexo", "vt_vexo", 7, 0, table.pairs.data(), static_cast<int>(table.pairs.size()), 0);
 }
 
-double seconds_since(std::chrono::steady_clock::time_point start) {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+/* CPU time of the process, as every other figure of the table: a child that the loaded machine
+ * deschedules in the middle of its start-up is not charged for the wait. */
+double cpu_seconds() {
+    timespec now;
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
 }
 
 /* Touches every page of the program's own mappings, so that the first start-up finds its code
@@ -129,9 +129,9 @@ void page_in_program() {
 int timed_start_up(bool paged_in) {
     startup_table();
     if (paged_in) page_in_program();
-    auto start = std::chrono::steady_clock::now();
+    double start = cpu_seconds();
     int status = start_up();
-    double cold = seconds_since(start);
+    double cold = cpu_seconds() - start;
     if (status != 0) return 1;
     std::printf("\nstartup %.3f\n", cold * 1e6);
     return 0;
