@@ -109,6 +109,85 @@ void check_range_call(const char* name, int count, int index, int n) {
     if (count < 0 || index < 0 || index > count || n < 0) fail_plain(name, "wrong call.");
 }
 
+/* Copies objects; the sizes of single ints and pointers are copied without a library call,
+ * which is what appending one object at a time mostly does. */
+void copy_objects(void* to, const void* from, size_t bytes) {
+    if (bytes == 4) memcpy(to, from, 4);
+    else if (bytes == 8) memcpy(to, from, 8);
+    else memcpy(to, from, bytes);
+}
+
+int xar_pre_reloc(void* array, int n);
+
+/* XAR_EXTEND on an array already checked: adds n objects at the end, moving the area when they
+ * do not fit.  Room is tested in bytes, (count + n) x s against the data part, which is the
+ * capacity test without the division. */
+void* extend_valid(void** array, void* data, int n) {
+    if (n < 0) fail("XAR_EXTEND", "invalid request");
+    if (n == 0) return nullptr;
+    int count = count_of(data);
+    int s = object_size_of(data);
+    if ((static_cast<unsigned long long>(count) + static_cast<unsigned>(n)) * static_cast<unsigned>(s) > data_bytes(data)) {
+        int capacity = xar_pre_reloc(data, n);
+        int units = units_for(capacity, s);
+        int extension = extension_of(data);
+        int16_t relocations = tail_of(data)->relocations;
+        memset(tail_of(data), 0, sizeof(xar_tail));
+        char* area = static_cast<char*>(relocmem(static_cast<char*>(data) - 8, units * 8, 1));
+        if (area == nullptr) fail_memory(" XAR_EXTEND", "out of memory");
+        data = area + 8;
+        xar_head* head = head_of(data);
+        head->units_extension = static_cast<uint32_t>(units) | (static_cast<uint32_t>(extension) << EXTENSION_SHIFT);
+        head->object_size = static_cast<uint16_t>(s);
+        head->mark = HEAD_MARK;
+        xar_tail* tail = tail_of(data);
+        tail->mark = TAIL_MARK;
+        tail->relocations = relocations > RELOCATIONS_FLOOR ? static_cast<int16_t>(relocations - 1) : relocations;
+        *array = data;
+    }
+    tail_of(data)->count = count + n;
+    return static_cast<char*>(data) + static_cast<size_t>(count) * s;
+}
+
+int xar_pre_reloc(void* array, int n) {
+    int s = object_size_of(array);
+    int largest = max_count(s);
+    if (static_cast<long long>(count_of(array)) + n > largest) fail_memory(" XAR_PRE_RELOC", "too big array");
+    int k = -tail_of(array)->relocations;
+    int extension = extension_of(array);
+    double factor = 1.0;
+    if (k == 2) factor = 1.3;
+    else if (k == 3) factor = 1.6;
+    else if (k >= 4) {
+        factor = 2.0;
+        /* Past the largest count the factor no longer matters: stop before it overflows. */
+        for (int step = 4; step < k && extension * factor <= largest; ++step) factor *= 1.15;
+    }
+    double scaled = extension * factor + 0.1;
+    long long b = scaled > largest ? largest : static_cast<long long>(scaled);
+    if (b < 1) b = 1;
+    long long capacity = b * ((n - 1) / b + 1) + capacity_of(array);
+    return static_cast<int>(capacity < largest ? capacity : largest);
+}
+
+/* XAR_APPEND in full: checks, the caller error of a source inside the array, growth. */
+__attribute__((noinline)) void* append_checked(void** array, int n, const void* source) {
+    void* data = checked(array, "XAR_APPEND");
+    if (n == 0) return XAR_LAST(array);
+    int s = object_size_of(data);
+    int count = count_of(data);
+    size_t used = static_cast<size_t>(count) * s;
+    void* copy = nullptr;
+    if (source != nullptr && inside(data, source, 0, used)) {
+        dbg_err_info("XAR_APPEND", ": don't ask for trouble. Use xar_replicate");
+        if (n > 0 && n <= max_count(s) - count) source = copy = copy_aside(data, source, n);
+    }
+    char* added = static_cast<char*>(extend_valid(array, data, n));
+    if (source != nullptr) copy_objects(added, source, static_cast<size_t>(n) * s);
+    rlsmem(copy);
+    return added;
+}
+
 }  // namespace
 
 extern "C" {
@@ -137,69 +216,36 @@ void* XAR_ALLOC(int count, int object_size, int extension) {
     return data;
 }
 
-int XAR_PRE_RELOC(void* array, int n) {
-    int s = object_size_of(array);
-    int largest = max_count(s);
-    if (static_cast<long long>(count_of(array)) + n > largest) fail_memory(" XAR_PRE_RELOC", "too big array");
-    int k = -tail_of(array)->relocations;
-    int extension = extension_of(array);
-    double factor = 1.0;
-    if (k == 2) factor = 1.3;
-    else if (k == 3) factor = 1.6;
-    else if (k >= 4) {
-        factor = 2.0;
-        /* Past the largest count the factor no longer matters: stop before it overflows. */
-        for (int step = 4; step < k && extension * factor <= largest; ++step) factor *= 1.15;
-    }
-    double scaled = extension * factor + 0.1;
-    long long b = scaled > largest ? largest : static_cast<long long>(scaled);
-    if (b < 1) b = 1;
-    long long capacity = b * ((n - 1) / b + 1) + capacity_of(array);
-    return static_cast<int>(capacity < largest ? capacity : largest);
-}
+int XAR_PRE_RELOC(void* array, int n) { return xar_pre_reloc(array, n); }
 
 void* XAR_EXTEND(void** array, int n) {
-    void* data = checked(array, "XAR_EXTEND");
-    if (n < 0) fail("XAR_EXTEND", "invalid request");
-    if (n == 0) return nullptr;
-    int count = count_of(data);
-    int s = object_size_of(data);
-    if (static_cast<long long>(count) + n > capacity_of(data)) {
-        int capacity = XAR_PRE_RELOC(data, n);
-        int units = units_for(capacity, s);
-        int extension = extension_of(data);
-        int16_t relocations = tail_of(data)->relocations;
-        memset(tail_of(data), 0, sizeof(xar_tail));
-        char* area = static_cast<char*>(relocmem(static_cast<char*>(data) - 8, units * 8, 1));
-        if (area == nullptr) fail_memory(" XAR_EXTEND", "out of memory");
-        data = area + 8;
-        xar_head* head = head_of(data);
-        head->units_extension = static_cast<uint32_t>(units) | (static_cast<uint32_t>(extension) << EXTENSION_SHIFT);
-        head->object_size = static_cast<uint16_t>(s);
-        head->mark = HEAD_MARK;
-        xar_tail* tail = tail_of(data);
-        tail->mark = TAIL_MARK;
-        tail->relocations = relocations > RELOCATIONS_FLOOR ? static_cast<int16_t>(relocations - 1) : relocations;
-        *array = data;
-    }
-    tail_of(data)->count = count + n;
-    return static_cast<char*>(data) + static_cast<size_t>(count) * s;
+    return extend_valid(array, checked(array, "XAR_EXTEND"), n);
 }
 
+/* The common case inline, everything else (and every message) in append_checked: a valid
+ * array with room for the objects and a source outside it only gains the count and the copy.
+ * Kept apart so that this path needs no stack frame. */
 void* XAR_APPEND(void** array, int n, const void* source) {
-    void* data = checked(array, "XAR_APPEND");
-    if (n == 0) return XAR_LAST(array);
-    int count = count_of(data);
-    int s = object_size_of(data);
-    void* copy = nullptr;
-    if (source != nullptr && inside(data, source, 0, static_cast<size_t>(count) * s)) {
-        dbg_err_info("XAR_APPEND", ": don't ask for trouble. Use xar_replicate");
-        if (n > 0 && n <= max_count(s) - count) source = copy = copy_aside(data, source, n);
+    char* data = array != nullptr ? static_cast<char*>(*array) : nullptr;
+    if (data != nullptr && n > 0) {
+        const xar_head* head = head_of(data);
+        uint32_t units = head->units_extension & UNITS_MASK;
+        if (head->mark == HEAD_MARK && head->object_size != 0 && units >= 2) {
+            size_t bytes = static_cast<size_t>(units) * 8 - 16;
+            xar_tail* tail = reinterpret_cast<xar_tail*>(data + bytes);
+            size_t s = head->object_size;
+            size_t used = static_cast<size_t>(static_cast<uint32_t>(tail->count)) * s;
+            size_t added = static_cast<size_t>(n) * s;
+            const char* from = static_cast<const char*>(source);
+            int from_inside = from != nullptr && from >= data && from < data + used;
+            if (tail->mark == TAIL_MARK && tail->count >= 0 && !from_inside && used + added <= bytes) {
+                tail->count += n;
+                if (from != nullptr) copy_objects(data + used, from, added);
+                return data + used;
+            }
+        }
     }
-    char* added = static_cast<char*>(XAR_EXTEND(array, n));
-    if (source != nullptr) memcpy(added, source, static_cast<size_t>(n) * s);
-    rlsmem(copy);
-    return added;
+    return append_checked(array, n, source);
 }
 
 void* XAR_LAST(void** array) {

@@ -352,10 +352,15 @@ char* format_walk(char* dest, const char* format, va_list* args) {
     const char* p = format;
     while (*p != '\0') {
         if (*p != '%') {
-            int n = euc_length(static_cast<unsigned char>(*p));
-            if (n > end - p) n = static_cast<int>(end - p);
-            if (!append_output(p, n)) return nullptr;
-            p += n;
+            /* A run of whole characters up to the next "%" that starts a character goes to the
+             * output at once; a character is never taken past the end of the format. */
+            const char* run = p;
+            while (*p != '\0' && *p != '%') {
+                int n = euc_length(static_cast<unsigned char>(*p));
+                if (n > end - p) n = static_cast<int>(end - p);
+                p += n;
+            }
+            if (!append_output(run, static_cast<int>(p - run))) return nullptr;
         } else if (p[1] == '%') {
             if (!append_output("%", 1)) return nullptr;
             p += 2;

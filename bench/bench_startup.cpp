@@ -1,0 +1,234 @@
+// Start-up and the model event hooks against a minimal in-process host: every host function the
+// add-in calls answers at once, so what is timed is the add-in's own work (and the recording
+// client-library fake's few calls).
+//
+// The first start-up of a process also fills every forwarding entry's cache by searching the
+// 2,152-name table, and only a fresh process shows that: the "cold" start-up runs in a child
+// (vt_bench --vt-child=startup), which times one user_initialize_plus and prints it.
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "bench/bench.h"
+#include "bench/host_table.h"
+#include "bridge/bridge.h"
+#include "frame/entry.h"
+#include "frame/gateway.h"
+#include "pdmclient/vtpdm.h"
+#include "tests/fake_pdm/fake_pdm.h"
+#include "text/text.h"
+
+namespace {
+
+using vt_bench::add_pair;
+using vt_bench::add_solo;
+using vt_bench::goal_kind;
+using vt_bench::pair_spec;
+
+model_record current_model = {u"PUMP_HOUSING", u"PRT"};
+int next_command_id = 0;
+const char* display_version = "Wildfire 2.0";
+
+int menu_add(int, const char*, const char*, const char*, int, const char16_t*, const char*) { return 0; }
+int menu_menu_add(int, const char*, const char*, const char*, const char*, int, const char16_t*, const char*) { return 0; }
+int pushbutton_add(int, const char*, const char*, const char*, const char*, const char*, int, int, const char16_t*,
+                   const char*) {
+    return 0;
+}
+int action_add(int, const char*, command_action, int, command_access, int, int, int* id) {
+    *id = ++next_command_id;
+    return 0;
+}
+int designate(int, int, const char*, const char*, const char*, const char16_t*, const char*) { return 0; }
+int icon_set(int, int, const char*, const char*) { return 0; }
+int notification_set(int, int, notify_hook) { return 0; }
+int cmd_id_find(int, const char*, int* id) {
+    *id = ++next_command_id;
+    return 0;
+}
+int bracket_add(int, int, command_bracket, const char*, void*) { return 0; }
+int mdl_current_get(int, void** model) {
+    *model = &current_model;
+    return 0;
+}
+int mdl_data_get(int, void* model, model_record* data) {
+    std::memcpy(data, model, sizeof *data);
+    return 0;
+}
+int pass_version_info(int, int) { return 1; }
+int display_version_get(int, char** text) {
+    *text = const_cast<char*>(display_version);
+    return 0;
+}
+
+template <typename F>
+host_function as_host(F* function) {
+    return reinterpret_cast<host_function>(function);
+}
+
+vt_bench::host_table& startup_table() {
+    static vt_bench::host_table table({
+        {"ProMenubarMenuAdd_v", as_host(menu_add)},
+        {"ProMenubarmenuMenuAdd_v", as_host(menu_menu_add)},
+        {"ProMenubarmenuPushbuttonAdd_v", as_host(pushbutton_add)},
+        {"ProCmdActionAdd_v", as_host(action_add)},
+        {"ProCmdDesignate_v", as_host(designate)},
+        {"ProCmdIconSet_v", as_host(icon_set)},
+        {"ProNotificationSet_v", as_host(notification_set)},
+        {"ProCmdCmdIdFind_v", as_host(cmd_id_find)},
+        {"ProCmdBracketFuncAdd_v", as_host(bracket_add)},
+        {"ProMdlCurrentGet_v", as_host(mdl_current_get)},
+        {"ProMdlDataGet_v", as_host(mdl_data_get)},
+        {"prodev_pass_version_info_v", as_host(pass_version_info)},
+        {"ProEngineerDisplayversionGet_v", as_host(display_version_get)},
+    });
+    return table;
+}
+
+/* The host's start-up call: release 26, build 2004280 (the frame's own, so the version-stamp walk
+ * is not needed), English, an application directory without a text tree. */
+int start_up() {
+    static char16_t error_buffer[512];
+    vt_bench::host_table& table = startup_table();
+    return user_initialize_plus(0, nullptr, "26", "2004280", 0, error_buffer, "/nonexistent/vt-bench-app",
+                                u"vt_vexo", "vt_vexo", 7, 0, table.pairs.data(), static_cast<int>(table.pairs.size()), 0);
+}
+
+double seconds_since(std::chrono::steady_clock::time_point start) {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+/* Touches every page of the program's own mappings, so that the first start-up finds its code
+ * and data paged in: the page-in is the operating system's work on loading a module, not the
+ * add-in's. */
+void page_in_program() {
+    std::FILE* maps = std::fopen("/proc/self/maps", "r");
+    if (maps == nullptr) return;
+    char self[4096] = {0};
+    ssize_t length = readlink("/proc/self/exe", self, sizeof self - 1);
+    if (length <= 0) {
+        std::fclose(maps);
+        return;
+    }
+    char line[4096 + 128];
+    volatile unsigned char sink = 0;
+    while (std::fgets(line, sizeof line, maps) != nullptr) {
+        unsigned long from = 0, to = 0;
+        char perms[8] = {0};
+        if (std::sscanf(line, "%lx-%lx %7s", &from, &to, perms) != 3 || perms[0] != 'r') continue;
+        if (std::strstr(line, self) == nullptr) continue;
+        for (unsigned long at = from; at < to; at += 4096) sink = sink + *reinterpret_cast<const unsigned char*>(at);
+    }
+    std::fclose(maps);
+}
+
+int timed_start_up(bool paged_in) {
+    startup_table();
+    if (paged_in) page_in_program();
+    auto start = std::chrono::steady_clock::now();
+    int status = start_up();
+    double cold = seconds_since(start);
+    if (status != 0) return 1;
+    std::printf("\nstartup %.3f\n", cold * 1e6);
+    return 0;
+}
+
+}  // namespace
+
+/* In a fresh process: the table is built first, then one start-up is timed; prints its
+ * microseconds on the last line. */
+VT_BENCH_CHILD(startup) { return timed_start_up(true); }
+VT_BENCH_CHILD(startup_unpaged) { return timed_start_up(false); }
+
+namespace {
+
+void startup_pairs() {
+    for (bool paged_in : {true, false}) {
+        const std::string command = "/proc/" + std::to_string(getpid()) + "/exe --vt-child=" +
+                                    (paged_in ? "startup" : "startup_unpaged");
+        pair_spec spec{paged_in ? "startup_cold" : "startup_unpaged",
+                       paged_in ? "start-up: user_initialize_plus, first in a process (full menu registration)"
+                                : "start-up: the same, module pages not yet touched",
+                       "1 start-up", {}, 0,
+                       paged_in ? "includes the first look-up of each forwarding entry"
+                                : "adds the operating system's first page-in of the module"};
+        if (paged_in) spec.target = {goal_kind::ours_us_below, 200, 0};
+        add_solo(spec,
+                 [command](benchmark::State& state) {
+                     for (auto _ : state) {
+                         std::string out = vt_bench::output_of(command);
+                         size_t at = out.rfind("startup ");
+                         if (at == std::string::npos) {
+                             state.SkipWithError("the start-up child failed");
+                             break;
+                         }
+                         state.SetIterationTime(std::atof(out.c_str() + at + 8) / 1e6);
+                     }
+                 },
+                 [](benchmark::internal::Benchmark* bench) { bench->UseManualTime()->Iterations(20); });
+    }
+    add_solo({"startup_warm", "start-up: user_initialize_plus again, entries cached", "1 start-up", {}, 0, ""},
+             [](benchmark::State& state) {
+                 vt_bench::require(start_up() == 0, "user_initialize_plus succeeds against the minimal host");
+                 for (auto _ : state) {
+                     fake_pdm::calls.clear();
+                     benchmark::DoNotOptimize(start_up());
+                 }
+             });
+}
+
+/* Each hook against the client-library call it ends in, made directly with the key ready. */
+void hook_pairs() {
+    struct hook {
+        const char* id;
+        const char* label;
+        int (*ours)();
+        int (*peer)();
+        const char* call;     /* the client-library call the hook ends in */
+    };
+    static const hook hooks[] = {
+        {"hook_after_open", "VTNotifyAfterOpen (type 19) vs AfterOpen(key)",
+         [] { return VTNotifyAfterOpen(&current_model); }, [] { return AfterOpen("PUMP_HOUSING.PRT"); }, "AfterOpen(PUMP_HOUSING.PRT)"},
+        {"hook_before_save", "VTNotifyBeforeSave (type 1) vs BeforeSave(key)", [] { return VTNotifyBeforeSave(); },
+         [] { return BeforeSave("PUMP_HOUSING.PRT"); }, "BeforeSave(PUMP_HOUSING.PRT)"},
+        {"hook_before_close", "VTNotifyBeforeClose (type 9) vs BeforeClose(empty key)", [] { return VTNotifyBeforeClose(); },
+         [] { return BeforeClose(""); }, "BeforeClose()"},
+        {"hook_after_close", "VTNotifyAfterClose (type 11) vs AfterClose(key)",
+         [] { return VTNotifyAfterClose(&current_model); }, [] { return AfterClose("PUMP_HOUSING.PRT"); }, "AfterClose(PUMP_HOUSING.PRT)"},
+        {"hook_switch", "VTNotifySwitchDocument (type 24) vs SwitchDocument(key)",
+         [] { return VTNotifySwitchDocument(); }, [] { return SwitchDocument("PUMP_HOUSING.PRT"); }, "SwitchDocument(PUMP_HOUSING.PRT)"},
+    };
+    for (const hook& h : hooks) {
+        add_pair({h.id, h.label, "1 event", {}, 0, "the peer is the client-library call alone"},
+                 [&h](benchmark::State& state) {
+                     gateway_install_handle(7);
+                     gateway_install_table(startup_table().pairs.data(), static_cast<int>(startup_table().pairs.size()));
+                     lang_set(0);
+                     fake_pdm::reset();
+                     h.ours();
+                     vt_bench::require(fake_pdm::calls.size() == 1 && fake_pdm::calls.back() == h.call,
+                                       "the hook makes the client-library call of the peer");
+                     for (auto _ : state) {
+                         fake_pdm::calls.clear();
+                         benchmark::DoNotOptimize(h.ours());
+                     }
+                 },
+                 [&h](benchmark::State& state) {
+                     for (auto _ : state) {
+                         fake_pdm::calls.clear();
+                         benchmark::DoNotOptimize(h.peer());
+                     }
+                 });
+    }
+}
+
+}  // namespace
+
+VT_BENCH_PAIRS(startup) {
+    startup_pairs();
+    hook_pairs();
+}

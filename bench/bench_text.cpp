@@ -1,0 +1,118 @@
+// The wide/narrow conversions on each path against iconv doing the same conversion, on 80-unit
+// names and on 1 MB texts.  Each language's text is made of characters its encoding holds, and
+// both sides must produce the same bytes and units before they are timed.  The peer is given a
+// zero-terminated string like ours, so it measures its length first, as its caller would.
+#include <iconv.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "bench/bench.h"
+#include "text/text.h"
+
+namespace {
+
+using vt_bench::add_pair;
+using vt_bench::goal_kind;
+using vt_bench::pair_spec;
+
+struct language {
+    const char* id;           /* benchmark id part */
+    const char* label;        /* table text */
+    int code;                 /* current language code */
+    const char* charset;      /* what iconv calls the same narrow encoding */
+    const char16_t* sample;   /* repeated to the wanted length */
+    bool goal;                /* English and Hebrew carry the conversion goals */
+};
+
+const language languages[] = {
+    {"en", "English (0), Latin-1", 0, "ISO-8859-1", u"Pump housing PH-200 Größe façade café naïve Ærø ", true},
+    {"he", "Hebrew (12), ISO-8859-8 letters", 12, "ISO-8859-8", u"שלום עולם PUMP 12 בית ספר ", true},
+    {"ru", "Russian (4), code page 1251", 4, "CP1251", u"Корпус насоса ПН-200 сборка ", false},
+    {"ja", "Japanese (1), EUC-JP", 1, "EUC-JP", u"ポンプ筐体 アセンブリ 部品表 A-12 ", false},
+    {"fr", "French (2), per character (code page 1252)", 2, "CP1252", u"Carter de pompe, assemblage élevé cœur ", false},
+};
+
+constexpr size_t NAME_UNITS = 80;
+constexpr size_t TEXT_UNITS = size_t(1) << 20;
+
+std::u16string text_of(const language& lang, size_t units) {
+    std::u16string sample = lang.sample, text;
+    while (text.size() < units) text += sample;
+    text.resize(units);
+    return text;
+}
+
+/* One whole conversion through a descriptor opened once; the output is terminated. */
+size_t iconv_all(iconv_t cd, const void* input, size_t input_bytes, void* output, size_t output_bytes, size_t unit) {
+    char* in = static_cast<char*>(const_cast<void*>(input));
+    char* out = static_cast<char*>(output);
+    size_t in_left = input_bytes, out_left = output_bytes - unit;
+    iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    size_t result = iconv(cd, &in, &in_left, &out, &out_left);
+    if (result == static_cast<size_t>(-1)) return static_cast<size_t>(-1);
+    std::memset(out, 0, unit);
+    return output_bytes - unit - out_left;
+}
+
+void pairs_for(const language& lang, size_t units) {
+    std::u16string wide = text_of(lang, units);
+    iconv_t encoder = iconv_open(lang.charset, "UTF-16LE");
+    iconv_t decoder = iconv_open("UTF-16LE", lang.charset);
+    vt_bench::require(encoder != reinterpret_cast<iconv_t>(-1) && decoder != reinterpret_cast<iconv_t>(-1),
+                      "iconv knows the charset");
+
+    std::vector<char> expected(4 * units + 1);
+    size_t narrow_bytes = iconv_all(encoder, wide.data(), wide.size() * 2, expected.data(), expected.size(), 1);
+    vt_bench::require(narrow_bytes != static_cast<size_t>(-1), "iconv converts the sample");
+    std::string narrow(expected.data(), narrow_bytes);
+
+    lang_set(lang.code);
+    std::vector<char> ours_narrow(4 * units + 1);
+    wstostr(ours_narrow.data(), wide.c_str());
+    vt_bench::require(narrow == ours_narrow.data(), (std::string("wstostr agrees with iconv: ") + lang.id).c_str());
+    std::vector<char16_t> ours_wide(narrow.size() + 1);
+    strtows(ours_wide.data(), narrow.c_str());
+    vt_bench::require(wide == ours_wide.data(), (std::string("strtows agrees with iconv: ") + lang.id).c_str());
+
+    std::string size = units == NAME_UNITS ? "80-unit name" : "1 MB text";
+    vt_bench::goal target = {};
+    if (lang.goal) target = {goal_kind::ratio_at_most, 0.25, units == TEXT_UNITS ? 2.0 : 0};
+    double bytes = units == TEXT_UNITS ? static_cast<double>(narrow.size()) : 0;
+    std::string id_part = std::string("_") + lang.id;
+
+    add_pair({"wstostr" + id_part, std::string("wstostr vs iconv, ") + lang.label, size, target, bytes, ""},
+             [lang, wide, units](benchmark::State& state) {
+                 std::vector<char> out(4 * units + 1);
+                 lang_set(lang.code);
+                 for (auto _ : state) benchmark::DoNotOptimize(wstostr(out.data(), wide.c_str()));
+             },
+             [encoder, wide, units](benchmark::State& state) {
+                 std::vector<char> out(4 * units + 1);
+                 for (auto _ : state) {
+                     size_t length = std::char_traits<char16_t>::length(wide.c_str());
+                     benchmark::DoNotOptimize(iconv_all(encoder, wide.c_str(), length * 2, out.data(), out.size(), 1));
+                 }
+             });
+    add_pair({"strtows" + id_part, std::string("strtows vs iconv, ") + lang.label, size, target, bytes, ""},
+             [lang, narrow](benchmark::State& state) {
+                 std::vector<char16_t> out(narrow.size() + 1);
+                 lang_set(lang.code);
+                 for (auto _ : state) benchmark::DoNotOptimize(strtows(out.data(), narrow.c_str()));
+             },
+             [decoder, narrow](benchmark::State& state) {
+                 std::vector<char16_t> out(narrow.size() + 1);
+                 for (auto _ : state) {
+                     size_t length = std::strlen(narrow.c_str());
+                     benchmark::DoNotOptimize(iconv_all(decoder, narrow.c_str(), length, out.data(), out.size() * 2, 2));
+                 }
+             });
+}
+
+}  // namespace
+
+VT_BENCH_PAIRS(text) {
+    for (const language& lang : languages) pairs_for(lang, NAME_UNITS);
+    for (const language& lang : languages) pairs_for(lang, TEXT_UNITS);
+}

@@ -1,0 +1,230 @@
+// The benchmark program: runs every pair (ours against the peer a user would pick instead) in one
+// process, with repetitions in random interleaving so that a burst of load on the shared machine
+// hits both sides alike; re-runs the pairs whose repetitions spread widely; and writes the table.
+//
+//   vt_bench [--table=FILE] [--results=FILE] [--rerun-spread=0.25] [--rerun-rounds=1] [benchmark flags]
+//
+// --table writes the markdown table (with the machine it ran on) to FILE; --results replaces
+// the part of FILE between the lines "<!-- table begin -->" and "<!-- table end -->" with it.
+// Times are CPU time per iteration, the median of the repetitions.  The C heap keeps its memory
+// (no mmap per large block, no trimming), as a long-running host process's heap does.
+#include <malloc.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <iostream>
+#include <sstream>
+#include <string>
+#include <thread>
+
+#include "bench/bench.h"
+
+namespace vt_bench {
+
+std::vector<pair_spec>& pair_specs() {
+    static std::vector<pair_spec> specs;
+    return specs;
+}
+
+std::vector<void (*)()>& pair_adders() {
+    static std::vector<void (*)()> adders;
+    return adders;
+}
+
+void add_pair(const pair_spec& spec, bench_fn ours, bench_fn peer, bench_fn floor) {
+    pair_specs().push_back(spec);
+    benchmark::RegisterBenchmark(bench_name(spec, "ours").c_str(), ours);
+    benchmark::RegisterBenchmark(bench_name(spec, "peer").c_str(), peer);
+    if (floor) benchmark::RegisterBenchmark(bench_name(spec, "floor").c_str(), floor);
+}
+
+void add_solo(pair_spec spec, bench_fn ours, std::function<void(benchmark::internal::Benchmark*)> configure) {
+    spec.solo = true;
+    pair_specs().push_back(spec);
+    benchmark::internal::Benchmark* bench = benchmark::RegisterBenchmark(bench_name(spec, "ours").c_str(), ours);
+    if (configure) configure(bench);
+}
+
+std::vector<child_mode>& child_modes() {
+    static std::vector<child_mode> modes;
+    return modes;
+}
+
+std::string output_of(const std::string& command) {
+    std::string out;
+    FILE* pipe = popen(command.c_str(), "r");
+    if (pipe == nullptr) return out;
+    char buffer[256];
+    while (std::fgets(buffer, sizeof buffer, pipe) != nullptr) out += buffer;
+    return pclose(pipe) == 0 ? out : std::string();
+}
+
+void require(bool same, const char* what) {
+    if (same) return;
+    std::fprintf(stderr, "vt_bench: the two sides disagree: %s\n", what);
+    std::exit(2);
+}
+
+namespace {
+
+// Collects the CPU time of every repetition; prints one short line per finished benchmark.
+class collector : public benchmark::BenchmarkReporter {
+public:
+    explicit collector(results& into) : into_(into) {}
+
+    bool ReportContext(const Context&) override { return true; }
+
+    void ReportRuns(const std::vector<Run>& runs) override {
+        for (const Run& run : runs) {
+            if (run.run_type != Run::RT_Iteration) continue;
+            const std::string& name = run.run_name.function_name;
+            if (run.error_occurred) {
+                std::fprintf(stderr, "%s: %s\n", name.c_str(), run.error_message.c_str());
+                continue;
+            }
+            // Benchmarks that time a child process report the child's own figure as manual time.
+            double per_iteration = run.run_name.time_type == "manual_time" ? run.GetAdjustedRealTime()
+                                                                          : run.GetAdjustedCPUTime();
+            double ns = per_iteration * to_ns(run.time_unit);
+            into_.samples[name].push_back(ns);
+            std::fprintf(stderr, "  %-58s %s\n", name.c_str(), format_time(ns).c_str());
+        }
+    }
+
+private:
+    static double to_ns(benchmark::TimeUnit unit) {
+        switch (unit) {
+        case benchmark::kNanosecond: return 1;
+        case benchmark::kMicrosecond: return 1e3;
+        case benchmark::kMillisecond: return 1e6;
+        case benchmark::kSecond: return 1e9;
+        }
+        return 1;
+    }
+    results& into_;
+};
+
+std::string regex_escape(const std::string& text) {
+    std::string out;
+    for (char c : text) {
+        if (std::strchr("\\^$.|?*+()[]{}", c)) out += '\\';
+        out += c;
+    }
+    return out;
+}
+
+std::string read_file(const char* path) {
+    std::ifstream in(path);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+std::string first_line_of(const char* path, const char* prefix) {
+    std::ifstream in(path);
+    std::string line;
+    while (std::getline(in, line))
+        if (line.rfind(prefix, 0) == 0) {
+            size_t colon = line.find(':');
+            return colon == std::string::npos ? line : line.substr(line.find_first_not_of(" \t", colon + 1));
+        }
+    return "unknown";
+}
+
+std::string machine_text() {
+    std::string text = "Machine: " + std::to_string(std::thread::hardware_concurrency()) + " cores (nproc), CPU " +
+                       first_line_of("/proc/cpuinfo", "model name") + ", compiler g++ " + __VERSION__ +
+                       ", build type Release (-O3).\n";
+    return text;
+}
+
+}  // namespace
+}  // namespace vt_bench
+
+int main(int argc, char** argv) {
+    using namespace vt_bench;
+    if (argc == 2 && std::strncmp(argv[1], "--vt-child=", 11) == 0) {
+        for (const child_mode& mode : child_modes())
+            if (std::strcmp(mode.name, argv[1] + 11) == 0) return mode.run();
+        return 2;
+    }
+    const char* table_path = nullptr;
+    const char* results_path = nullptr;
+    double rerun_spread = 0.25;
+    int rerun_rounds = 1;
+    std::vector<char*> args{argv[0]};
+    bool has_repetitions = false, has_interleaving = false, has_min_time = false;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strncmp(argv[i], "--table=", 8) == 0) table_path = argv[i] + 8;
+        else if (std::strncmp(argv[i], "--results=", 10) == 0) results_path = argv[i] + 10;
+        else if (std::strncmp(argv[i], "--rerun-spread=", 15) == 0) rerun_spread = std::atof(argv[i] + 15);
+        else if (std::strncmp(argv[i], "--rerun-rounds=", 15) == 0) rerun_rounds = std::atoi(argv[i] + 15);
+        else {
+            has_repetitions |= std::strncmp(argv[i], "--benchmark_repetitions", 23) == 0;
+            has_interleaving |= std::strncmp(argv[i], "--benchmark_enable_random_interleaving", 38) == 0;
+            has_min_time |= std::strncmp(argv[i], "--benchmark_min_time", 20) == 0;
+            args.push_back(argv[i]);
+        }
+    }
+    static char repetitions[] = "--benchmark_repetitions=5";
+    static char interleaving[] = "--benchmark_enable_random_interleaving=true";
+    static char min_time[] = "--benchmark_min_time=0.05";
+    if (!has_repetitions) args.push_back(repetitions);
+    if (!has_interleaving) args.push_back(interleaving);
+    if (!has_min_time) args.push_back(min_time);
+    for (void (*add)() : pair_adders()) add();
+    int count = static_cast<int>(args.size());
+    args.push_back(nullptr);
+    benchmark::Initialize(&count, args.data());
+    if (benchmark::ReportUnrecognizedArguments(count, args.data())) return 1;
+
+    // The C heap's thresholds are fixed for the whole run: left dynamic, the first large block a
+    // benchmark frees raises glibc's mmap threshold for every benchmark after it, and which side
+    // of a pair pays for fresh pages would depend on the order of the run.
+    mallopt(M_MMAP_THRESHOLD, 256 << 20);
+    mallopt(M_TRIM_THRESHOLD, 512 << 20);
+
+    results all;
+    collector report(all);
+    benchmark::RunSpecifiedBenchmarks(&report);
+
+    // Noisy pairs run again; their new repetitions join the old ones.
+    for (int round = 0; round < rerun_rounds; ++round) {
+        std::vector<const pair_spec*> noisy = all.noisy(pair_specs(), rerun_spread);
+        if (noisy.empty()) break;
+        std::string again;
+        for (const pair_spec* spec : noisy) {
+            if (!again.empty()) again += '|';
+            again += regex_escape(bench_name(*spec, ""));
+        }
+        std::fprintf(stderr, "vt_bench: %zu noisy pairs, running them again\n", noisy.size());
+        std::string pattern = "^(";
+        pattern += again;
+        pattern += ")";
+        benchmark::RunSpecifiedBenchmarks(&report, pattern);
+    }
+
+    std::vector<row> rows = all.table(pair_specs());
+    std::string table = machine_text() + "\n" + markdown(rows) + "\n" + verdict_summary(rows) + "\n";
+    std::fputs(table.c_str(), stdout);
+    if (table_path != nullptr) {
+        std::ofstream out(table_path);
+        out << table;
+    }
+    if (results_path != nullptr) {
+        std::string text = read_file(results_path);
+        const std::string begin = "<!-- table begin -->\n", end = "<!-- table end -->";
+        size_t from = text.find(begin), to = text.find(end);
+        if (from == std::string::npos || to == std::string::npos || to < from) {
+            std::fprintf(stderr, "vt_bench: %s has no table markers\n", results_path);
+            return 1;
+        }
+        text = text.substr(0, from + begin.size()) + table + text.substr(to);
+        std::ofstream out(results_path);
+        out << text;
+    }
+    benchmark::Shutdown();
+    return 0;
+}
