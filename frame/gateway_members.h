@@ -25,11 +25,24 @@
 #define VT_WORD_PARAMS_1 (gateway_word w1)
 #define VT_WORD_PARAMS_2 (gateway_word w1, gateway_word w2)
 #define VT_WORD_PARAMS_3 (gateway_word w1, gateway_word w2, gateway_word w3)
+#define VT_WORD_PARAMS_4 (gateway_word w1, gateway_word w2, gateway_word w3, gateway_word w4)
+#define VT_WORD_PARAMS_5 (gateway_word w1, gateway_word w2, gateway_word w3, gateway_word w4, \
+                          gateway_word w5)
+#define VT_WORD_PARAMS_6 (gateway_word w1, gateway_word w2, gateway_word w3, gateway_word w4, \
+                          gateway_word w5, gateway_word w6)
+#define VT_WORD_PARAMS_7 (gateway_word w1, gateway_word w2, gateway_word w3, gateway_word w4, \
+                          gateway_word w5, gateway_word w6, gateway_word w7)
 #define VT_WORD_PARAMS_8 (gateway_word w1, gateway_word w2, gateway_word w3, gateway_word w4, \
                           gateway_word w5, gateway_word w6, gateway_word w7, gateway_word w8)
+#define VT_WORD_PARAMS_9 (gateway_word w1, gateway_word w2, gateway_word w3, gateway_word w4, \
+                          gateway_word w5, gateway_word w6, gateway_word w7, gateway_word w8, \
+                          gateway_word w9)
 #define VT_WORD_PARAMS_10 (gateway_word w1, gateway_word w2, gateway_word w3, gateway_word w4, \
                            gateway_word w5, gateway_word w6, gateway_word w7, gateway_word w8, \
                            gateway_word w9, gateway_word w10)
+#define VT_WORD_PARAMS_11 (gateway_word w1, gateway_word w2, gateway_word w3, gateway_word w4, \
+                           gateway_word w5, gateway_word w6, gateway_word w7, gateway_word w8, \
+                           gateway_word w9, gateway_word w10, gateway_word w11)
 #define VT_WORD_PARAMS_12 (gateway_word w1, gateway_word w2, gateway_word w3, gateway_word w4, \
                            gateway_word w5, gateway_word w6, gateway_word w7, gateway_word w8, \
                            gateway_word w9, gateway_word w10, gateway_word w11, gateway_word w12)
@@ -42,8 +55,14 @@
 #define VT_WORD_NAMES_1 (w1)
 #define VT_WORD_NAMES_2 (w1, w2)
 #define VT_WORD_NAMES_3 (w1, w2, w3)
+#define VT_WORD_NAMES_4 (w1, w2, w3, w4)
+#define VT_WORD_NAMES_5 (w1, w2, w3, w4, w5)
+#define VT_WORD_NAMES_6 (w1, w2, w3, w4, w5, w6)
+#define VT_WORD_NAMES_7 (w1, w2, w3, w4, w5, w6, w7)
 #define VT_WORD_NAMES_8 (w1, w2, w3, w4, w5, w6, w7, w8)
+#define VT_WORD_NAMES_9 (w1, w2, w3, w4, w5, w6, w7, w8, w9)
 #define VT_WORD_NAMES_10 (w1, w2, w3, w4, w5, w6, w7, w8, w9, w10)
+#define VT_WORD_NAMES_11 (w1, w2, w3, w4, w5, w6, w7, w8, w9, w10, w11)
 #define VT_WORD_NAMES_12 (w1, w2, w3, w4, w5, w6, w7, w8, w9, w10, w11, w12)
 #define VT_WORD_NAMES_13 (w1, w2, w3, w4, w5, w6, w7, w8, w9, w10, w11, w12, w13)
 

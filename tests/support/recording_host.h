@@ -6,8 +6,10 @@
 // is set).  install() sorts the pairs bytewise by name, as the host does, and hands them to the
 // gateway.
 //
-//   recording_host::install({recording_host::typed<"ProCmdIconSet_v", int, int, int, const char*>()});
-//   recording_host::behaviour["ProCmdIconSet_v"] = [](const recording_host::Call&) { return 3; };
+//   recording_host::install({recording_host::typed<"ProMdlCurrentGet_v", int, int, void**>(),
+//                            recording_host::words<"ProMessageDisplay_v", int, 12,
+//                                                  recording_host::handle_first_dir_last>()});
+//   recording_host::behaviour["ProMdlCurrentGet_v"] = [](const recording_host::Call&) { return 3; };
 //
 // Forwarding entries cache the first function they find for the rest of the process, so tests
 // that need an empty cache run in a child process (tests/support/child.h).
