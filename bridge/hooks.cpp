@@ -50,7 +50,8 @@ int current_model_data(host_model_area* area) {
     void* model = nullptr;
     if (ProMdlCurrentGet(&model) != 0)
         return 1;
-    memset(area, 0, sizeof *area);
+    /* Only name and type are read back; the host's further fields are never looked at. */
+    memset(&area->record, 0, sizeof area->record);
     if (ProMdlDataGet(model, &area->record) != 0)
         return -1;
     return 0;
