@@ -3,6 +3,7 @@
 #   ARGS        vthost's arguments, separated by ^^ (the script among them, or INPUT for stdin)
 #   INPUT       a file fed to standard input
 #   EXPECTED    the expected standard output, after the substitutions below; empty: not compared
+#   ACTUAL      where a differing output is written for inspection (in the build tree)
 #   STATUS      the expected exit status (default 0)
 #   MATCH       regular expressions (^^) standard output must match
 #   ERR         a regular expression standard error must match; without it, standard error
@@ -74,8 +75,8 @@ if(EXPECTED)
   else()
     file(READ "${EXPECTED}" expected)
     if(NOT out STREQUAL expected)
-      file(WRITE "${EXPECTED}.actual" "${out}")
-      execute_process(COMMAND diff -u "${EXPECTED}" "${EXPECTED}.actual" OUTPUT_VARIABLE difference)
+      file(WRITE "${ACTUAL}" "${out}")
+      execute_process(COMMAND diff -u "${EXPECTED}" "${ACTUAL}" OUTPUT_VARIABLE difference)
       list(APPEND failures "transcript differs from ${EXPECTED}:\n${difference}")
     endif()
   endif()

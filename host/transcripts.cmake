@@ -5,7 +5,8 @@
 #   vthost_session(NAME [EXPECTED] [STATUS n] [ERR regex] [ARGS a...] [INPUT file] [ENV k=v...]
 #                  [MATCH regex...] [TRACE_MATCH regex...])
 # ARGS are vthost's arguments; the test tree's application directory is used unless ARGS give
-# --appdir.  EXPECTED compares standard output with expected/NAME.txt.
+# --appdir.  EXPECTED compares standard output with expected/NAME.txt; a differing output is
+# kept as transcripts/NAME.actual in the build directory.
 set(VTHOST_TEST_DIR ${CMAKE_SOURCE_DIR}/tests/host)
 set(VTHOST_TEST_APP ${VTHOST_TEST_DIR}/data/app)
 if(CMAKE_CROSSCOMPILING)
@@ -41,6 +42,7 @@ function(vthost_session name)
                    -DVTHOST=$<TARGET_FILE:vthost> "-DEMULATOR=${VTHOST_EMULATOR}"
                    "-DARGS=${args}" "-DENV=${env}" "-DMATCH=${match}" "-DERR=${ARG_ERR}"
                    -DSTATUS=${ARG_STATUS} "-DEXPECTED=${expected}" "-DINPUT=${ARG_INPUT}"
+                   "-DACTUAL=${CMAKE_CURRENT_BINARY_DIR}/transcripts/${name}.actual"
                    "-DTRACE=${ARG_TRACE}" "-DTRACE_MATCH=${trace_match}"
                    -DBIN_DIR=${CMAKE_BINARY_DIR}/bin -DAPP_DIR=${CMAKE_BINARY_DIR}/app
                    -DSRC_DIR=${CMAKE_SOURCE_DIR} -DADDIN_FILE=$<TARGET_FILE_NAME:vt_vexo>
