@@ -67,6 +67,14 @@ struct platform_table {
     /* Text of the loader's last failure, for a person (dlerror; the system message of the
      * Win32 error code).  Never null; valid until the next loader call. */
     const char* (*dll_error_text)(int os_error);
+
+    /* The C run-time library's locale (setlocale): the name of the new locale of the category,
+     * or null when the library does not accept the name. */
+    const char* (*set_locale)(int category, const char* name);
+
+    /* One double formatted by the C run-time library's snprintf with a single conversion; the
+     * run-time libraries differ in the digits of an exponent (two, or three as in "1.5e+007"). */
+    int (*format_double)(char* dest, size_t capacity, const char* spec, double value);
 };
 
 extern platform_table platform;

@@ -8,6 +8,7 @@
 
 #include <dlfcn.h>
 #include <errno.h>
+#include <locale.h>
 #include <malloc.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -72,6 +73,12 @@ int posix_set_environment(const char* name, const char* value) {
     return setenv(name, value, 1) == 0 ? 0 : -1;
 }
 
+const char* posix_set_locale(int category, const char* name) { return setlocale(category, name); }
+
+int posix_format_double(char* dest, size_t capacity, const char* spec, double value) {
+    return snprintf(dest, capacity, spec, value);
+}
+
 } // namespace
 
 extern "C" {
@@ -82,6 +89,7 @@ platform_table platform = {
     posix_mb_to_wc,     posix_wc_to_mb,   posix_is_lead_byte, posix_last_error,
     posix_heap_alloc,   posix_heap_realloc, posix_heap_free, posix_heap_usable_size,
     posix_set_environment, posix_dll_error_text,
+    posix_set_locale,      posix_format_double,
 };
 
 const char platform_path_separator = '/';

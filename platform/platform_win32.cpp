@@ -5,6 +5,7 @@
 
 #include "platform/platform.h"
 
+#include <locale.h>
 #include <malloc.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -96,6 +97,12 @@ int win_set_environment(const char* name, const char* value) {
     return status == 0 ? 0 : -1;
 }
 
+const char* win_set_locale(int category, const char* name) { return setlocale(category, name); }
+
+int win_format_double(char* dest, size_t capacity, const char* spec, double value) {
+    return snprintf(dest, capacity, spec, value);
+}
+
 } // namespace
 
 extern "C" {
@@ -106,6 +113,7 @@ platform_table platform = {
     win_mb_to_wc,     win_wc_to_mb,     win_is_lead_byte, win_last_error,
     win_heap_alloc,   win_heap_realloc, win_heap_free,   win_heap_usable_size,
     win_set_environment, win_dll_error_text,
+    win_set_locale,      win_format_double,
 };
 
 const char platform_path_separator = '\\';

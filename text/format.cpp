@@ -16,8 +16,11 @@
 #include <stdio.h>
 #include <string.h>
 
+#include <type_traits>
+
 #include "frame/report.h"
 #include "memory/memory.h"
+#include "platform/platform.h"
 
 namespace {
 
@@ -168,13 +171,21 @@ constexpr bool precision_pads = true;
 template <>
 constexpr bool precision_pads<const char*> = false;
 
+/* The run-time library's text of one value; doubles through the platform, whose library
+ * decides the digits of an exponent. */
+template <typename T>
+int print_value(char* dest, size_t capacity, const char* spec, T value) {
+    if constexpr (std::is_same_v<T, double>) return platform.format_double(dest, capacity, spec, value);
+    else return snprintf(dest, capacity, spec, value);
+}
+
 /* Formats one value into the piece buffer; the caller has checked the conversion text against
  * the value's kind.  Returns the piece's length, or -1 when it cannot be formatted or held. */
 template <typename T>
 int format_piece(const char* spec, T value) {
     if (spec_exceeds_limit(spec, precision_pads<T>)) return -1;
     for (;;) {
-        int needed = snprintf(state->piece, static_cast<size_t>(state->piece_capacity), spec, value);
+        int needed = print_value(state->piece, static_cast<size_t>(state->piece_capacity), spec, value);
         if (needed < 0) return -1;
         if (needed < state->piece_capacity) return needed;
         if (!ensure(&state->piece, &state->piece_capacity, needed + 1)) return -1;

@@ -2,10 +2,13 @@
 // buffers far beyond their first size, and every refusal.
 #include <gtest/gtest.h>
 
+#include <ctype.h>
+#include <stdio.h>
 #include <string.h>
 
 #include <string>
 
+#include "platform/platform.h"
 #include "tests/support/child.h"
 #include "text/text.h"
 
@@ -80,6 +83,53 @@ TEST(Format, ExponentsHaveTwoDigitsAndKeepTheirWidth) {
     EXPECT_FORMAT("1.500000e+07  ", "%-14e", 1.5e7);
     EXPECT_FORMAT("1.500000e+07", "%12e", 1.5e7);
     EXPECT_FORMAT("1.5e+100", "%g", 1.5e100);
+}
+
+// A run-time library that prints three exponent digits, as "1.5e+007": the formatter takes the
+// leading zero out and makes the width up with one blank.
+int three_digit_exponents(char* dest, size_t capacity, const char* spec, double value) {
+    char text[512];
+    int n = snprintf(text, sizeof text, spec, value);
+    std::string out(text, static_cast<size_t>(n));
+    size_t e = out.find_first_of("eE");
+    if (e != std::string::npos && e + 4 <= out.size() && isdigit(static_cast<unsigned char>(out[e + 3])) &&
+        (e + 4 == out.size() || !isdigit(static_cast<unsigned char>(out[e + 4])))) {
+        out.insert(e + 2, "0");
+        // the library's own width holds the longer exponent: one blank fewer
+        if (!out.empty() && out[0] == ' ') out.erase(0, 1);
+        else if (out.size() > 1 && out.back() == ' ' && out[out.size() - 2] == ' ') out.pop_back();
+    }
+    return snprintf(dest, capacity, "%s", out.c_str());
+}
+
+struct ThreeDigitLibrary : testing::Test {
+    int (*saved)(char*, size_t, const char*, double) = nullptr;
+    void SetUp() override {
+        saved = platform.format_double;
+        platform.format_double = three_digit_exponents;
+    }
+    void TearDown() override { platform.format_double = saved; }
+};
+
+TEST_F(ThreeDigitLibrary, TheLibrarysExponentsAreWhatTheTestAssumes) {
+    char text[64];
+    three_digit_exponents(text, sizeof text, "%14e", 1.5e7);
+    EXPECT_STREQ(text, " 1.500000e+007");
+    three_digit_exponents(text, sizeof text, "%-14e", 1.5e7);
+    EXPECT_STREQ(text, "1.500000e+007 ");
+}
+
+TEST_F(ThreeDigitLibrary, ExponentsGetTwoDigitsAndKeepTheirWidth) {
+    EXPECT_FORMAT("1.500000e+07", "%e", 1.5e7);
+    EXPECT_FORMAT("  1.500000e+07", "%14e", 1.5e7);
+    EXPECT_FORMAT("1.500000e+07  ", "%-14e", 1.5e7);
+    EXPECT_FORMAT("1.500000e+07", "%12e", 1.5e7);
+    EXPECT_FORMAT("1.500000E-07", "%E", 1.5e-7);
+    EXPECT_FORMAT("  +1.5e+07", "%+10g", 1.5e7);
+    // A three-digit exponent that does not start with 0 stays.
+    EXPECT_FORMAT("1.5e+100", "%g", 1.5e100);
+    // Fixed notation has no exponent to change.
+    EXPECT_FORMAT("2.500", "%.3f", 2.5);
 }
 
 TEST(Format, OrdinaryCharactersFollowTheEucLengthRule) {

@@ -14,6 +14,7 @@
 #include <optional>
 #include <random>
 #include <string>
+#include <vector>
 
 #include "platform/platform.h"
 #include "tests/support/child.h"
@@ -134,6 +135,95 @@ TEST(LanguageCodes, CodePagesMultibyteAndCustomFlags) {
         EXPECT_EQ(lang_is_multibyte(code) != 0, multibyte) << code;
         EXPECT_EQ(lang_is_custom(code) != 0, code == 6 || code == 11) << code;
     }
+}
+
+// ---- choice from the environment through the platform's setlocale -----------------------------
+//
+// The run-time library's answer is the platform's: a stand-in that accepts a given set of names
+// makes the accepted and the refused branch run on every machine.
+
+std::vector<std::string> locale_calls;          // "category:name" of every call
+std::vector<std::string> accepted_locales;
+
+const char* stand_in_set_locale(int category, const char* name) {
+    locale_calls.push_back((category == LC_ALL ? "all:" : category == LC_NUMERIC ? "numeric:" : "other:") +
+                           std::string(name != nullptr ? name : "(query)"));
+    for (const std::string& accepted : accepted_locales)
+        if (name != nullptr && accepted == name) return name;
+    return nullptr;
+}
+
+struct LocaleChoice : testing::Test {
+    const char* (*saved)(int, const char*) = nullptr;
+    std::optional<std::string> saved_pro_lang, saved_lang;
+    static std::optional<std::string> read(const char* name) {
+        const char* value = std::getenv(name);
+        return value != nullptr ? std::optional<std::string>(value) : std::nullopt;
+    }
+    static void put(const char* name, const std::optional<std::string>& value) {
+#ifdef _WIN32
+        _putenv_s(name, value ? value->c_str() : "");  // an empty value removes the variable
+#else
+        if (value) setenv(name, value->c_str(), 1);
+        else unsetenv(name);
+#endif
+    }
+    void SetUp() override {
+        saved = platform.set_locale;
+        platform.set_locale = stand_in_set_locale;
+        saved_pro_lang = read("PRO_LANG");
+        saved_lang = read("LANG");
+        locale_calls.clear();
+    }
+    void TearDown() override {
+        platform.set_locale = saved;
+        put("PRO_LANG", saved_pro_lang);
+        put("LANG", saved_lang);
+        lang_set(0);
+    }
+    // Chooses the language from PRO_LANG and LANG with the given names accepted; the code chosen.
+    int choose(std::optional<std::string> pro_lang, std::optional<std::string> lang, std::vector<std::string> accepted) {
+        put("PRO_LANG", pro_lang);
+        put("LANG", lang);
+        accepted_locales = std::move(accepted);
+        locale_calls.clear();
+        lang_init_from_env();
+        return lang_get();
+    }
+};
+
+TEST_F(LocaleChoice, ATableNameTheLibraryAcceptsGivesItsCode) {
+    EXPECT_EQ(choose("japanese", std::nullopt, {"japanese"}), 1);
+    EXPECT_EQ(lang_euc_mode(), 1);
+    EXPECT_EQ(locale_calls, (std::vector<std::string>{"all:japanese", "numeric:C"}));
+    EXPECT_STREQ(std::getenv("LANG"), "japanese") << "PRO_LANG is exported as LANG";
+    EXPECT_EQ(choose(std::nullopt, "GERMAN", {"GERMAN"}), 3);
+    EXPECT_EQ(locale_calls, (std::vector<std::string>{"all:GERMAN", "numeric:C"}));
+}
+
+TEST_F(LocaleChoice, ATableNameTheLibraryRefusesGivesEnglishAndTheCLocale) {
+    EXPECT_EQ(choose("japanese", std::nullopt, {"C"}), 0);
+    EXPECT_EQ(lang_euc_mode(), 0);
+    EXPECT_EQ(locale_calls, (std::vector<std::string>{"all:japanese", "all:C", "numeric:C"}));
+}
+
+TEST_F(LocaleChoice, ANameOutsideTheTableIsACustomLocaleWhenAccepted) {
+    EXPECT_EQ(choose(std::nullopt, "xx_YY.UTF-8", {"xx_YY.UTF-8"}), lang_custom_code());
+    EXPECT_TRUE(lang_is_custom(lang_get()));
+    EXPECT_EQ(locale_calls, (std::vector<std::string>{"all:xx_YY.UTF-8", "numeric:C"}));
+    EXPECT_EQ(choose(std::nullopt, "xx_YY.UTF-8", {}), 0);
+    EXPECT_EQ(locale_calls, (std::vector<std::string>{"all:xx_YY.UTF-8", "all:C", "numeric:C"}));
+}
+
+TEST_F(LocaleChoice, BlankOrNoNameNeverAsksForTheNamedLocale) {
+    // A blank LANG (PRO_LANG blank is refused with a warning and LANG decides).
+    CaptureStdout();
+    EXPECT_EQ(choose("  ", "\t", {"  ", "\t", "C"}), 0);
+    std::string warning = GetCapturedStdout();
+    EXPECT_EQ(warning, "WANRNING: PRO_LANG=   is an invalid setting.\n");
+    EXPECT_EQ(locale_calls, (std::vector<std::string>{"all:C", "numeric:C"}));
+    EXPECT_EQ(choose(std::nullopt, std::nullopt, {"C"}), 0);
+    EXPECT_EQ(locale_calls, (std::vector<std::string>{"numeric:C"}));
 }
 
 // ---- choice from the environment, one child process per case ---------------------------------
