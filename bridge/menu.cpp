@@ -10,16 +10,11 @@
 
 #include "bridge/bridge.h"
 #include "frame/gateway.h"
+#include "frame/vt_constants.h"
 #include "pdmclient/vtpdm.h"
 #include "text/text.h"
 
 namespace {
-
-enum {
-    PRIORITY = 5,       /* the host's second "immediate" priority */
-    ACCESS_AVAILABLE = 3,
-    ACCESS_UNAVAILABLE = 1,
-};
 
 const char message_file_name[] = "menu_vt_vexo.txt";
 const char top_menu[] = "UserMenuO";
@@ -118,14 +113,14 @@ struct subscription {
 };
 
 const subscription subscriptions[] = {
-    {19, reinterpret_cast<notify_hook>(VTNotifyAfterOpen)},
-    {1, reinterpret_cast<notify_hook>(VTNotifyBeforeSave)},
-    {3, reinterpret_cast<notify_hook>(VTNotifyIgnore)},
-    {9, reinterpret_cast<notify_hook>(VTNotifyBeforeClose)},
-    {11, reinterpret_cast<notify_hook>(VTNotifyAfterClose)},
-    {24, reinterpret_cast<notify_hook>(VTNotifySwitchDocument)},
-    {8, reinterpret_cast<notify_hook>(VTNotifyIgnorePair)},
-    {6, reinterpret_cast<notify_hook>(VTNotifyIgnorePair)},
+    {VT_NOTIFY_AFTER_OPEN, reinterpret_cast<notify_hook>(VTNotifyAfterOpen)},
+    {VT_NOTIFY_BEFORE_SAVE, reinterpret_cast<notify_hook>(VTNotifyBeforeSave)},
+    {VT_NOTIFY_REGENERATE, reinterpret_cast<notify_hook>(VTNotifyIgnore)},
+    {VT_NOTIFY_BEFORE_CLOSE, reinterpret_cast<notify_hook>(VTNotifyBeforeClose)},
+    {VT_NOTIFY_AFTER_CLOSE, reinterpret_cast<notify_hook>(VTNotifyAfterClose)},
+    {VT_NOTIFY_WINDOW_CHANGED, reinterpret_cast<notify_hook>(VTNotifySwitchDocument)},
+    {VT_NOTIFY_COPY, reinterpret_cast<notify_hook>(VTNotifyIgnorePair)},
+    {VT_NOTIFY_RENAME, reinterpret_cast<notify_hook>(VTNotifyIgnorePair)},
 };
 
 /* Start-up state of the menu build: lives for the duration of bridge_initialize only. */
@@ -139,7 +134,7 @@ void register_base_commands(menu_build* build) {
     for (int i = 0; i < BASE_COUNT; i++) {
         const base_command* row = &base_commands[i];
         int* id = row->is_separator ? &build->separator_id : &build->base_ids[i];
-        ProCmdActionAdd(row->action, row->handler, PRIORITY, AccessAll, 1, 1, id);
+        ProCmdActionAdd(row->action, row->handler, VT_COMMAND_PRIORITY, AccessAll, 1, 1, id);
     }
 }
 
@@ -167,7 +162,7 @@ void add_menu_item(menu_build* build, const menu_item* row) {
     switch (row->kind) {
     case OWN: {
         int id = 0;
-        ProCmdActionAdd(row->action, row->handler, PRIORITY, row->access, row->non_active_ok,
+        ProCmdActionAdd(row->action, row->handler, VT_COMMAND_PRIORITY, row->access, row->non_active_ok,
                         row->accessory_ok, &id);
         add_command_item(build, row, id);
         break;
@@ -181,7 +176,7 @@ void add_menu_item(menu_build* build, const menu_item* row) {
         break;
     case SEPARATOR:
         /* A refused repeat leaves the earlier id, also a VTCmdNone command, in place. */
-        ProCmdActionAdd(row->action, row->handler, PRIORITY, row->access, row->non_active_ok,
+        ProCmdActionAdd(row->action, row->handler, VT_COMMAND_PRIORITY, row->access, row->non_active_ok,
                         row->accessory_ok, &build->separator_id);
         add_button(build, row, build->separator_id);
         break;
@@ -218,11 +213,11 @@ int bridge_initialize(int, char**, const char*, const char*, char16_t*) {
 
 int bridge_terminate(void) { return Stop(); }
 
-int AccessAll(void) { return ACCESS_AVAILABLE; }
+int AccessAll(void) { return VT_ACCESS_AVAILABLE; }
 
 int ModelAccess(void) {
     void* model = nullptr;
-    return ProMdlCurrentGet(&model) == 0 ? ACCESS_AVAILABLE : ACCESS_UNAVAILABLE;
+    return ProMdlCurrentGet(&model) == 0 ? VT_ACCESS_AVAILABLE : VT_ACCESS_UNAVAILABLE;
 }
 
 }

@@ -13,16 +13,16 @@
 #include "bridge/bridge.h"
 #include "frame/gateway.h"
 #include "frame/report.h"
+#include "frame/vt_constants.h"
 #include "platform/platform.h"
 #include "text/text.h"
 
 namespace {
 
-const int version_unit = 10000000;     /* a version number is major x 10,000,000 + date code */
 const int frame_major = 26;
 const int frame_date_code = 2004280;
 const int path_capacity = 260;         /* each directory buffer of the gateway context */
-const int fallback_language = 6;       /* its directory name is "usascii" */
+const int fallback_language = VT_LANG_CUSTOM_MULTIBYTE; /* its directory name is "usascii" */
 
 struct startup_record {
     int app_handle;
@@ -59,7 +59,7 @@ const build_code_row build_codes[] = {
 const int build_code_rows = sizeof build_codes / sizeof build_codes[0];
 
 int frame_version(void) {
-    if (frame_version_number == 0) frame_version_number = frame_major * version_unit + frame_date_code;
+    if (frame_version_number == 0) frame_version_number = frame_major * VT_VERSION_UNIT + frame_date_code;
     return frame_version_number;
 }
 
@@ -86,7 +86,7 @@ int host_version_number(const char* version, const char* build) {
         major = 17;
     else
         major = leading_number(version);
-    long long number = major * version_unit + leading_number(build);
+    long long number = major * static_cast<long long>(VT_VERSION_UNIT) + leading_number(build);
     if (number > 2147483647LL) number = 2147483647LL;
     if (number < -2147483647LL - 1) number = -2147483647LL - 1;
     return static_cast<int>(number);
@@ -102,10 +102,10 @@ const char* build_code_for(int date_code) {
 /* The two wide strings of a failed check, one after the other in the host's error buffer. */
 void write_skew_message(char16_t* error_buffer, int required_date_code) {
     if (error_buffer == nullptr) return;
-    int major = frame_version() / version_unit;
+    int major = frame_version() / VT_VERSION_UNIT;
     const char* code = build_code_for(required_date_code);
     int length;
-    if (major <= 26)
+    if (major < static_cast<int>(sizeof release_names / sizeof release_names[0]))
         length = pro_wstr_format(error_buffer, "%s|%s", release_names[major], code);
     else
         length = pro_wstr_format(error_buffer, "%d|%s", major, code);
@@ -159,9 +159,9 @@ int tk_uinit_VersionSkewCheck(const char* module_path, const char16_t* module_pa
     const int host = startup.host_version;
     if (frame <= host) return 0;
 
-    if (frame / version_unit > host / version_unit) {
+    if (frame / VT_VERSION_UNIT > host / VT_VERSION_UNIT) {
         write_skew_message(error_buffer, 0);
-        return -98;
+        return VT_START_MAJOR_TOO_NEW;
     }
 
     int os_error = 0;
@@ -170,24 +170,26 @@ int tk_uinit_VersionSkewCheck(const char* module_path, const char16_t* module_pa
     if (module == nullptr) {
         report_load_failure(module_path, os_error);
         write_skew_message(error_buffer, 0);
-        return -96;
+        return VT_START_STAMP_TOO_NEW;
     }
 
-    int candidate = frame - frame % 10;
+    int candidate = frame - frame % VT_DATE_CODE_WEEK;
     while (candidate > host) {
-        if (candidate % 1000 == 990) candidate -= 470; /* week 00 back to week 52 of the year before */
+        /* week 00 back to week 52 of the year before */
+        if (candidate % VT_DATE_CODE_YEAR == VT_DATE_CODE_WEEK_99)
+            candidate -= VT_DATE_CODE_WEEK_99 - VT_DATE_CODE_WEEK_52;
         char stamp[32];
         pro_str_format(stamp, "i_am_%09d", candidate);
         int symbol_error = 0;
         if (platform.dll_symbol(module, stamp, &symbol_error) != nullptr) break;
         dbg_err_warning("dll_getfunc", "OS error %d while getting ptr to '%s' in '%ws'", symbol_error,
                         stamp, module_path_w);
-        candidate -= 10;
+        candidate -= VT_DATE_CODE_WEEK;
     }
     int status = 0;
     if (candidate > host) {
-        write_skew_message(error_buffer, candidate % version_unit);
-        status = -96;
+        write_skew_message(error_buffer, candidate % VT_VERSION_UNIT);
+        status = VT_START_STAMP_TOO_NEW;
     }
     int unload_error = 0;
     if (platform.dll_unload(module, &unload_error) != 0)
@@ -245,7 +247,7 @@ int user_initialize_plus(int argc, char** argv, const char* version, const char*
     gateway_install_table(table, table_count);
     build_text_dirs(language);
 
-    if (prodev_pass_version_info(frame_version()) == 0) return -1;
+    if (prodev_pass_version_info(frame_version()) == 0) return VT_START_VERSION_REFUSED;
 
     char* display_version = nullptr;
     const char* bridge_version = version;

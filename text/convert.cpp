@@ -13,6 +13,7 @@
 #include <string.h>
 
 #include "frame/report.h"
+#include "frame/vt_constants.h"
 #include "platform/platform.h"
 
 namespace {
@@ -232,7 +233,7 @@ int pro_mbtowc(char16_t* dest, const char* source, int size) {
     const unsigned char* s = reinterpret_cast<const unsigned char*>(source);
     if (dest == nullptr) return euc_char_length(s[0]);
 
-    if (lang_get() == 1) {
+    if (lang_get() == VT_LANG_JAPANESE) {
         if (size == -1 || euc_char_length(s[0]) > size) return -1;
         unsigned char b0 = s[0];
         if (b0 < 0x80) {

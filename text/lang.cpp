@@ -14,11 +14,13 @@
 #include <string.h>
 
 #include "frame/report.h"
+#include "frame/vt_constants.h"
 #include "memory/memory.h"
+#include "platform/platform.h"
 
 namespace {
 
-int current_code = -1;          /* current language code, -1 until chosen */
+int current_code = VT_LANG_UNKNOWN; /* current language code until one is chosen */
 int code_chosen = 0;            /* 1 once any code was set */
 int euc_mode = 0;               /* set exactly while the current code is 1 (Japanese) */
 
@@ -38,33 +40,33 @@ struct locale_name {
 
 /* Look-up by code takes the first row, so the order decides each code's name. */
 const locale_name locale_names[] = {
-    {"usascii", 0},
-    {"C", 0},
-    {"japanese", 1},
-    {"french", 2},
-    {"german", 3},
-    {"russian", 4},
-    {"ru", 4},
-    {"italian", 5},
-    {"spanish", 7},
-    {"usascii", 6},
-    {"korean", 8},
-    {"chinese_tw", 9},
-    {"chinese_cn", 10},
-    {"usascii", 11},
-    {"hebrew", 12},
-    {"greek", 13},
-    {"turkish", 14},
-    {"czech", 15},
-    {"polish", 16},
-    {"hungarian", 17},
-    {"slovenian", 18},
-    {"portuguese", 19},
-    {"slovak", 20},
-    {"cht", 9},
-    {"chinese-traditional", 9},
-    {"chs", 10},
-    {"chinese-simplified", 10},
+    {"usascii", VT_LANG_ENGLISH},
+    {"C", VT_LANG_ENGLISH},
+    {"japanese", VT_LANG_JAPANESE},
+    {"french", VT_LANG_FRENCH},
+    {"german", VT_LANG_GERMAN},
+    {"russian", VT_LANG_RUSSIAN},
+    {"ru", VT_LANG_RUSSIAN},
+    {"italian", VT_LANG_ITALIAN},
+    {"spanish", VT_LANG_SPANISH},
+    {"usascii", VT_LANG_CUSTOM_MULTIBYTE},
+    {"korean", VT_LANG_KOREAN},
+    {"chinese_tw", VT_LANG_CHINESE_TW},
+    {"chinese_cn", VT_LANG_CHINESE_CN},
+    {"usascii", VT_LANG_CUSTOM},
+    {"hebrew", VT_LANG_HEBREW},
+    {"greek", VT_LANG_GREEK},
+    {"turkish", VT_LANG_TURKISH},
+    {"czech", VT_LANG_CZECH},
+    {"polish", VT_LANG_POLISH},
+    {"hungarian", VT_LANG_HUNGARIAN},
+    {"slovenian", VT_LANG_SLOVENIAN},
+    {"portuguese", VT_LANG_PORTUGUESE},
+    {"slovak", VT_LANG_SLOVAK},
+    {"cht", VT_LANG_CHINESE_TW},
+    {"chinese-traditional", VT_LANG_CHINESE_TW},
+    {"chs", VT_LANG_CHINESE_CN},
+    {"chinese-simplified", VT_LANG_CHINESE_CN},
 };
 
 char ascii_lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
@@ -80,7 +82,7 @@ void build_table_if_needed() {
 }
 
 /* The run-time library's locale for every category; 1 when it accepted the name. */
-int set_all_categories(const char* name) { return setlocale(LC_ALL, name) != nullptr; }
+int set_all_categories(const char* name) { return platform.set_locale(LC_ALL, name) != nullptr; }
 
 } // namespace
 
@@ -90,7 +92,7 @@ int lang_set(int code) {
     int previous = current_code;
     code_chosen = 1;
     current_code = code;
-    euc_mode = code == 1;
+    euc_mode = code == VT_LANG_JAPANESE;
     return previous;
 }
 
@@ -102,35 +104,35 @@ int lang_get(void) {
 int lang_euc_mode(void) { return euc_mode; }
 
 void lang_init_from_env(void) {
-    lang_set(0);
+    lang_set(VT_LANG_ENGLISH);
     const char* value = lang_env_value();
     if (value != nullptr) {
         int code = lang_code_from_name(value);
-        if (code == -1) {
+        if (code == VT_LANG_UNKNOWN) {
             if (set_all_categories(value)) {
                 lang_set(lang_custom_code());
             } else {
                 set_all_categories("C");
-                lang_set(0);
+                lang_set(VT_LANG_ENGLISH);
             }
-        } else if (code == -2) {
+        } else if (code == VT_LANG_BLANK) {
             set_all_categories("C");
-            lang_set(0);
+            lang_set(VT_LANG_ENGLISH);
         } else {
             lang_set(code);
             if (!set_all_categories(value)) {
                 set_all_categories("C");
-                lang_set(0);
+                lang_set(VT_LANG_ENGLISH);
             }
         }
     }
     /* Numbers are always written and read with a decimal point. */
-    setlocale(LC_NUMERIC, "C");
+    platform.set_locale(LC_NUMERIC, "C");
 }
 
 const char* lang_env_value(void) {
     const char* value = getenv("PRO_LANG");
-    if (value != nullptr && lang_code_from_name(value) == -2) {
+    if (value != nullptr && lang_code_from_name(value) == VT_LANG_BLANK) {
         msg_log_printf("WANRNING: PRO_LANG=%s is an invalid setting.\n", value);
         value = nullptr;
     }
@@ -147,13 +149,13 @@ const char* lang_env_value(void) {
 
 int lang_code_from_name(const char* name) {
     build_table_if_needed();
-    if (name == nullptr) return -1;
+    if (name == nullptr) return VT_LANG_UNKNOWN;
     const char* rest = name;
     while (*rest != 0 && static_cast<signed char>(*rest) <= 32) ++rest;
-    if (*rest == 0) return -2;
+    if (*rest == 0) return VT_LANG_BLANK;
     for (int i = 0; i < locale_row_count; ++i)
         if (ascii_equal_ignoring_case(name, locale_table[i].name)) return locale_table[i].code;
-    return -1;
+    return VT_LANG_UNKNOWN;
 }
 
 const locale_row* lang_row_for_code(int code) {
@@ -164,26 +166,31 @@ const locale_row* lang_row_for_code(int code) {
 }
 
 int lang_code_page(int code) {
-    if (code == -1) code = lang_get();
+    if (code == VT_LANG_UNKNOWN) code = lang_get();
     switch (code) {
-    case 1: return 932;
-    case 4: return 1251;
-    case 8: return 949;
-    case 9: return 950;
-    case 10: return 936;
-    case 12: return 28598;
-    case 13: return 1253;
-    case 14: return 1254;
-    case 15: case 16: case 17: case 18: case 20: return 1250;
+    case VT_LANG_JAPANESE: return 932;
+    case VT_LANG_RUSSIAN: return 1251;
+    case VT_LANG_KOREAN: return 949;
+    case VT_LANG_CHINESE_TW: return 950;
+    case VT_LANG_CHINESE_CN: return 936;
+    case VT_LANG_HEBREW: return 28598;
+    case VT_LANG_GREEK: return 1253;
+    case VT_LANG_TURKISH: return 1254;
+    case VT_LANG_CZECH:
+    case VT_LANG_POLISH:
+    case VT_LANG_HUNGARIAN:
+    case VT_LANG_SLOVENIAN:
+    case VT_LANG_SLOVAK: return 1250;
     default: return 0;
     }
 }
 
 int lang_is_multibyte(int code) {
-    return code == 1 || code == 6 || code == 8 || code == 9 || code == 10;
+    return code == VT_LANG_JAPANESE || code == VT_LANG_CUSTOM_MULTIBYTE || code == VT_LANG_KOREAN ||
+           code == VT_LANG_CHINESE_TW || code == VT_LANG_CHINESE_CN;
 }
 
-int lang_is_custom(int code) { return code == 6 || code == 11; }
+int lang_is_custom(int code) { return code == VT_LANG_CUSTOM_MULTIBYTE || code == VT_LANG_CUSTOM; }
 
 int lang_custom_code(void) {
     if (!custom_locale_read) {
@@ -196,7 +203,7 @@ int lang_custom_code(void) {
             custom_locale_multibyte = strcmp(lowered, "true") == 0;
         }
     }
-    return custom_locale_multibyte ? 6 : 11;
+    return custom_locale_multibyte ? VT_LANG_CUSTOM_MULTIBYTE : VT_LANG_CUSTOM;
 }
 
 void lang_locale_init(void) {
