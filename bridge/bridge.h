@@ -19,10 +19,11 @@ extern "C" {
 int bridge_initialize(int argc, char** argv, const char* version, const char* build,
                       char16_t* error_buffer);
 int bridge_terminate(void);
-int AccessAll(void);
-int ModelAccess(void);
+/* Everything below is handed to the host and called back by it. */
+int VT_CDECL AccessAll(void);
+int VT_CDECL ModelAccess(void);
 
-#define VT_DECLARE_HANDLER(handler) int handler(int command_id, void* value, void* data);
+#define VT_DECLARE_HANDLER(handler) int VT_CDECL handler(int command_id, void* value, void* data);
 VT_COMMAND_HANDLERS(VT_DECLARE_HANDLER)
 #undef VT_DECLARE_HANDLER
 
@@ -31,15 +32,15 @@ VT_COMMAND_HANDLERS(VT_DECLARE_HANDLER)
 enum { BRIDGE_KEY_SIZE = 256 };
 int bridge_document_key(const model_record* model, char key[BRIDGE_KEY_SIZE]);
 
-int VTNotifyAfterOpen(model_record* model);                        /* type 19 */
-int VTNotifyBeforeSave(void);                                      /* type 1 */
-int VTNotifyIgnore(void);                                          /* type 3 */
-int VTNotifyBeforeClose(void);                                     /* type 9 */
-int VTNotifyAfterClose(model_record* model);                       /* type 11 */
-int VTNotifySwitchDocument(void);                                  /* type 24 */
-int VTNotifyIgnorePair(model_record* first, model_record* second); /* types 8 and 6 */
+int VT_CDECL VTNotifyAfterOpen(model_record* model);                        /* AFTER_OPEN */
+int VT_CDECL VTNotifyBeforeSave(void);                                      /* BEFORE_SAVE */
+int VT_CDECL VTNotifyIgnore(void);                                          /* REGENERATE */
+int VT_CDECL VTNotifyBeforeClose(void);                                     /* BEFORE_CLOSE */
+int VT_CDECL VTNotifyAfterClose(model_record* model);                       /* AFTER_CLOSE */
+int VT_CDECL VTNotifySwitchDocument(void);                                  /* WINDOW_CHANGED */
+int VT_CDECL VTNotifyIgnorePair(model_record* first, model_record* second); /* COPY, RENAME */
 
-int VTBracketFunc(int command_id, void* value, int entering, void* data);
+int VT_CDECL VTBracketFunc(int command_id, void* value, int entering, void* data);
 void bridge_attach_brackets(void);
 
 }

@@ -7,12 +7,14 @@
 
 extern "C" {
 
-int  user_initialize_plus(int argc, char** argv, const char* version, const char* build, int unused5,
-                          char16_t* error_buffer, const char* app_dir, const char16_t* module_path_w,
-                          const char* module_path, int app_handle, int unused11,
-                          const host_function_pair* table, int table_count, int language);
-int  user_terminate_plus(void);
-void i_am_262003500(void);
+/* The three exports. */
+int  VT_CDECL user_initialize_plus(int argc, char** argv, const char* version, const char* build,
+                                   int unused5, char16_t* error_buffer, const char* app_dir,
+                                   const char16_t* module_path_w, const char* module_path,
+                                   int app_handle, int unused11, const host_function_pair* table,
+                                   int table_count, int language);
+int  VT_CDECL user_terminate_plus(void);
+void VT_CDECL i_am_262003500(void);
 int  tk_uinit_VersionSkewCheck(const char* module_path, const char16_t* module_path_w,
                                char16_t* error_buffer);
 void build_text_dirs(int language);

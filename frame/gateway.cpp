@@ -49,12 +49,12 @@ R call_host(host_function function, const char* dir, Args... args) {
     static_assert(L == gateway_lead::handle || D == gateway_dir::none,
                   "a member without the application handle appends no directory");
     if constexpr (L == gateway_lead::alone) {
-        return reinterpret_cast<R (*)(Args...)>(function)(args...);
+        return reinterpret_cast<R(VT_CDECL*)(Args...)>(function)(args...);
     } else if constexpr (D == gateway_dir::none) {
         (void)dir;
-        return reinterpret_cast<R (*)(int, Args...)>(function)(context.app_handle, args...);
+        return reinterpret_cast<R(VT_CDECL*)(int, Args...)>(function)(context.app_handle, args...);
     } else {
-        return reinterpret_cast<R (*)(int, Args..., const char*)>(function)(context.app_handle,
+        return reinterpret_cast<R(VT_CDECL*)(int, Args..., const char*)>(function)(context.app_handle,
                                                                           args..., dir);
     }
 }

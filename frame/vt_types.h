@@ -7,9 +7,19 @@
 
 #include <stdint.h>
 
+/* The calling convention of every function that crosses a module boundary: the add-in's
+ * exports, the client library's functions, the host functions and the callbacks the add-in
+ * hands to the host.  On 32-bit Windows the caller cleans the stack and names stay undecorated
+ * (__cdecl), whatever the compiler's default; elsewhere there is only one convention. */
+#if defined(_WIN32) && defined(__i386__)
+#define VT_CDECL __cdecl
+#else
+#define VT_CDECL
+#endif
+
 extern "C" {
 
-typedef void (*host_function)(void);
+typedef void (VT_CDECL* host_function)(void);
 struct host_function_pair {
     host_function function;   /* address of the host function */
     const char* name;         /* its name in the table; pairs are sorted bytewise by name */
@@ -22,10 +32,10 @@ struct model_record {          /* the host's model data; the bridge reads name a
     /* further fields belong to the host */
 };
 
-typedef int (*command_action)(int command_id, void* value, void* data);
-typedef int (*command_access)(void);
-typedef int (*command_bracket)(int command_id, void* value, int entering, void* data);
-typedef void (*notify_hook)(void); /* the host calls it in the shape its notification type has */
+typedef int (VT_CDECL* command_action)(int command_id, void* value, void* data);
+typedef int (VT_CDECL* command_access)(void);
+typedef int (VT_CDECL* command_bracket)(int command_id, void* value, int entering, void* data);
+typedef void (VT_CDECL* notify_hook)(void); /* the host calls it in the shape its type has */
 
 struct locale_row {
     char name[64];            /* language name, zero-terminated */

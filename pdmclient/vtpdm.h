@@ -6,6 +6,8 @@
 #ifndef VT_PDM_H
 #define VT_PDM_H
 
+#include "frame/vt_types.h" /* VT_CDECL: every function is called __cdecl */
+
 #if defined(_WIN32) && defined(VTPDM_BUILDING_LIBRARY)
 #define VTPDM_API __declspec(dllexport)
 #elif !defined(_WIN32) && defined(VTPDM_BUILDING_LIBRARY)
@@ -28,41 +30,41 @@
 
 extern "C" {
 
-VTPDM_API int BeforeInit(void);
-VTPDM_API int Start(void);
-VTPDM_API int AfterInit(void);
-VTPDM_API int Stop(void);
+VTPDM_API int VT_CDECL BeforeInit(void);
+VTPDM_API int VT_CDECL Start(void);
+VTPDM_API int VT_CDECL AfterInit(void);
+VTPDM_API int VT_CDECL Stop(void);
 
-VTPDM_API int QueryChangeReq(void);
-VTPDM_API int NewChangeReq(void);
-VTPDM_API int QueryChangeOrd(void);
-VTPDM_API int NewChangeOrd(void);
-VTPDM_API int QueryAssignedTask(void);
-VTPDM_API int Hide(void);
-VTPDM_API int Show(void);
-VTPDM_API int Options(void);
-VTPDM_API int Help(void);
-VTPDM_API int About(void);
+VTPDM_API int VT_CDECL QueryChangeReq(void);
+VTPDM_API int VT_CDECL NewChangeReq(void);
+VTPDM_API int VT_CDECL QueryChangeOrd(void);
+VTPDM_API int VT_CDECL NewChangeOrd(void);
+VTPDM_API int VT_CDECL QueryAssignedTask(void);
+VTPDM_API int VT_CDECL Hide(void);
+VTPDM_API int VT_CDECL Show(void);
+VTPDM_API int VT_CDECL Options(void);
+VTPDM_API int VT_CDECL Help(void);
+VTPDM_API int VT_CDECL About(void);
 
-VTPDM_API int ProjectBrowser(void);
-VTPDM_API int FindArchive(void);
-VTPDM_API int QueryOnDocuments(void);
-VTPDM_API int QueryOnParts(void);
-VTPDM_API int QueryOnBom(void);
-VTPDM_API int QueryViews(void);
-VTPDM_API int BomViews(void);
-VTPDM_API int DocumentData(void);
-VTPDM_API int PartData(void);
-VTPDM_API int SaveIntoProject(void);
-VTPDM_API int ImportIntoProject(void);
+VTPDM_API int VT_CDECL ProjectBrowser(void);
+VTPDM_API int VT_CDECL FindArchive(void);
+VTPDM_API int VT_CDECL QueryOnDocuments(void);
+VTPDM_API int VT_CDECL QueryOnParts(void);
+VTPDM_API int VT_CDECL QueryOnBom(void);
+VTPDM_API int VT_CDECL QueryViews(void);
+VTPDM_API int VT_CDECL BomViews(void);
+VTPDM_API int VT_CDECL DocumentData(void);
+VTPDM_API int VT_CDECL PartData(void);
+VTPDM_API int VT_CDECL SaveIntoProject(void);
+VTPDM_API int VT_CDECL ImportIntoProject(void);
 
-VTPDM_API int CmdExec(const char* command_code);
-VTPDM_API int AfterOpen(const char* document_key);
-VTPDM_API int BeforeSave(const char* document_key);
-VTPDM_API int BeforeClose(const char* document_key);
-VTPDM_API int AfterClose(const char* document_key);
-VTPDM_API int SwitchDocument(const char* document_key);
-VTPDM_API int AfterSave(const char* document_key);
+VTPDM_API int VT_CDECL CmdExec(const char* command_code);
+VTPDM_API int VT_CDECL AfterOpen(const char* document_key);
+VTPDM_API int VT_CDECL BeforeSave(const char* document_key);
+VTPDM_API int VT_CDECL BeforeClose(const char* document_key);
+VTPDM_API int VT_CDECL AfterClose(const char* document_key);
+VTPDM_API int VT_CDECL SwitchDocument(const char* document_key);
+VTPDM_API int VT_CDECL AfterSave(const char* document_key);
 
 }
 
