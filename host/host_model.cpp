@@ -49,17 +49,32 @@ MessageFile parse_message_file(const std::string& contents) {
 }
 
 const std::string& shown_text(const MessageText& message, int language) {
-    if (language != 0 && !message.translated.empty() && message.translated != "#")
+    if (language != VT_LANG_ENGLISH && !message.translated.empty() && message.translated != "#")
         return message.translated;
     return message.english;
 }
 
 const LanguageName language_names[] = {
-    {"usascii", 0},     {"C", 0},          {"japanese", 1},    {"french", 2},
-    {"german", 3},      {"russian", 4},    {"italian", 5},     {"spanish", 7},
-    {"korean", 8},      {"chinese_tw", 9}, {"chinese_cn", 10}, {"hebrew", 12},
-    {"greek", 13},      {"turkish", 14},   {"czech", 15},      {"polish", 16},
-    {"hungarian", 17},  {"slovenian", 18}, {"portuguese", 19}, {"slovak", 20},
+    {"usascii", VT_LANG_ENGLISH},
+    {"C", VT_LANG_ENGLISH},
+    {"japanese", VT_LANG_JAPANESE},
+    {"french", VT_LANG_FRENCH},
+    {"german", VT_LANG_GERMAN},
+    {"russian", VT_LANG_RUSSIAN},
+    {"italian", VT_LANG_ITALIAN},
+    {"spanish", VT_LANG_SPANISH},
+    {"korean", VT_LANG_KOREAN},
+    {"chinese_tw", VT_LANG_CHINESE_TW},
+    {"chinese_cn", VT_LANG_CHINESE_CN},
+    {"hebrew", VT_LANG_HEBREW},
+    {"greek", VT_LANG_GREEK},
+    {"turkish", VT_LANG_TURKISH},
+    {"czech", VT_LANG_CZECH},
+    {"polish", VT_LANG_POLISH},
+    {"hungarian", VT_LANG_HUNGARIAN},
+    {"slovenian", VT_LANG_SLOVENIAN},
+    {"portuguese", VT_LANG_PORTUGUESE},
+    {"slovak", VT_LANG_SLOVAK},
 };
 const int language_name_count = sizeof language_names / sizeof language_names[0];
 
@@ -73,7 +88,7 @@ int language_code_from_text(const std::string& text) {
 }
 
 const char* language_name_of(int code) {
-    if (code == 6 || code == 11) return "usascii"; /* the custom locales */
+    if (code == VT_LANG_CUSTOM_MULTIBYTE || code == VT_LANG_CUSTOM) return "usascii";
     for (const LanguageName& row : language_names)
         if (row.code == code) return row.name;
     return "";
@@ -256,6 +271,65 @@ void Host::say(const char* format, ...) {
     fflush(transcript);
 }
 
+Command& Host::add_builtin_command(const std::string& name) {
+    int id = 1;
+    for (const Command& command : commands)
+        if (command.builtin) id = std::max(id, command.id + 1);
+    Command command;
+    command.id = id;
+    command.name = name;
+    command.builtin = true;
+    commands.push_back(command);
+    return commands.back();
+}
+
+Model& Host::open_model(const std::string& name, const std::string& type) {
+    auto model = std::make_unique<Model>();
+    model->name = name;
+    model->type = type;
+    model->window = next_window++;
+    current_window = model->window;
+    models.push_back(std::move(model));
+    return *models.back();
+}
+
+int hook_records(int type) {
+    switch (type) {
+    case VT_NOTIFY_AFTER_OPEN:
+    case VT_NOTIFY_AFTER_CLOSE: return 1;
+    case VT_NOTIFY_COPY:
+    case VT_NOTIFY_RENAME: return 2;
+    default: return 0;
+    }
+}
+
+std::optional<int> Host::notify(int type, model_record* first, model_record* second) {
+    auto found = notifications.find(type);
+    if (found == notifications.end()) return std::nullopt;
+    switch (hook_records(type)) {
+    case 1: return reinterpret_cast<int(VT_CDECL*)(model_record*)>(found->second)(first);
+    case 2: return reinterpret_cast<int(VT_CDECL*)(model_record*, model_record*)>(found->second)(first, second);
+    default: return reinterpret_cast<int(VT_CDECL*)(void)>(found->second)();
+    }
+}
+
+std::vector<int> Host::bracket(Command& command, int entering) {
+    std::vector<int> answers;
+    for (const Bracket& each : command.brackets)
+        answers.push_back(each.function(command.id, nullptr, entering, each.data));
+    return answers;
+}
+
+std::string menu_layout(const std::vector<MenuItem>& items) {
+    std::string out;
+    for (const MenuItem& item : items) {
+        if (!out.empty()) out += ", ";
+        out += item.name;
+        if (item.kind == MenuItem::MENU) out += "(" + menu_layout(item.children) + ")";
+    }
+    return out;
+}
+
 void host_install(Host* host) { installed = host; }
 
 Host& current_host() { return *installed; }
@@ -292,8 +366,38 @@ std::string pointer_text(const void* pointer) {
     return pointer != nullptr ? text : "null";
 }
 
-/* One host call: collects the arguments for the trace, checks the application handle and the
- * refusal list, and reports the answer. */
+/* The readable form of a wide text: ASCII as it is, other units as \uXXXX. */
+std::string readable_wide(const char16_t* text) {
+    if (text == nullptr) return "NULL";
+    std::string out = "L\"";
+    for (; *text != 0; ++text) {
+        if (*text < 0x80) {
+            out.push_back(static_cast<char>(*text));
+        } else {
+            char unit[16];
+            snprintf(unit, sizeof unit, "\\u%04X", static_cast<unsigned>(*text));
+            out += unit;
+        }
+    }
+    return out + "\"";
+}
+
+std::string readable_name(const std::string& table_name) {
+    size_t length = table_name.size();
+    if (length > 2 && table_name.compare(length - 2, 2, "_v") == 0) return table_name.substr(0, length - 2);
+    return table_name;
+}
+
+/* Records a call on the host when it keeps calls, and tells the test that listens. */
+void keep_call(Host& host, const HostCall& call) {
+    if (host.record_calls) host.recorded.push_back(call);
+    if (host.on_call) host.on_call(call);
+}
+
+/* One host call: collects the arguments as words, for the trace, the transcript and the
+ * readable line; records the call, checks the application handle, the refusal list and the
+ * answers put in place of the model's, and reports the answer.  Arguments are given in the
+ * order of the function's parameters. */
 class Call {
 public:
     Call(const char* table_name, int app) : host_(current_host()), name_(table_name), app_(app) {
@@ -301,40 +405,78 @@ public:
         json_ = "{\"call\":" + json_string(name_) + ",\"app_handle\":" + std::to_string(app);
         summary_ = name_;
         summary_ += "(";
+        record_.name = name_;
+        record_.words.push_back(app);
     }
     Call& text(const char* key, const char* value) {
         std::string shown = value != nullptr ? json_string(value) : "null";
         json_ += ",\"" + std::string(key) + "\":" + shown;
         append_summary(shown);
-        return *this;
+        return argument(value, value != nullptr ? "\"" + std::string(value) + "\"" : "NULL");
     }
     Call& wide(const char* key, const char16_t* value) {
         std::string shown = value != nullptr ? json_string(narrow(value)) : "null";
         json_ += ",\"" + std::string(key) + "\":" + shown;
         append_summary(shown);
-        return *this;
+        return argument(value, readable_wide(value));
     }
     Call& number(const char* key, long long value) {
         json_ += ",\"" + std::string(key) + "\":" + std::to_string(value);
         append_summary(std::to_string(value));
+        return argument(static_cast<intptr_t>(value), std::to_string(value));
+    }
+    /* A command id, read as [name of the command] where the host knows it. */
+    Call& command(const char* key, int id) {
+        json_ += ",\"" + std::string(key) + "\":" + std::to_string(id);
+        append_summary(std::to_string(id));
+        const Command* known = host_.command_by_id(id);
+        return argument(static_cast<intptr_t>(id), known != nullptr ? "[" + known->name + "]" : std::to_string(id));
+    }
+    /* A pointer, read by the name the host knows it by, else as `shown` or its address. */
+    Call& pointer(const char* key, const void* value, const std::string& shown = "") {
+        std::string address = pointer_text(value);
+        json_ += ",\"" + std::string(key) + "\":" + (value != nullptr ? json_string(address) : address);
+        auto known = host_.function_names.find(value);
+        std::string readable = known != host_.function_names.end() ? known->second
+                               : value == nullptr                  ? "NULL"
+                               : shown.empty()                     ? address
+                                                                   : shown;
+        return argument(value, readable);
+    }
+    /* A place for the host's answer: a word only. */
+    Call& out(const void* place) {
+        record_.words.push_back(reinterpret_cast<intptr_t>(place));
         return *this;
     }
-    Call& pointer(const char* key, const void* value) {
-        std::string shown = pointer_text(value);
-        json_ += ",\"" + std::string(key) + "\":" + (value != nullptr ? json_string(shown) : shown);
-        return *this;
+    /* The directory the gateway appended. */
+    Call& dir(const char* value) {
+        std::string shown = value != nullptr ? json_string(value) : "null";
+        json_ += ",\"dir\":" + shown;
+        append_summary(shown);
+        record_.directory = value;
+        return out(value);
     }
     /* Extra facts for the trace only (what the host made of the call). */
     Call& fact(const char* key, const std::string& value) {
         facts_ += ",\"" + std::string(key) + "\":" + json_string(value);
         return *this;
     }
-    /* True when the call must be answered at once, with *status: a wrong handle or a refusal. */
+    /* True when the call must be answered at once, with *status: an answer put in place of the
+     * model's, a wrong handle or a refusal. */
     bool screened(int* status) {
+        record_.text = readable_name(name_) + "(" + readable_ + ")";
+        keep_call(host_, record_);
+        auto answer = host_.answers.find(name_);
+        if (answer != host_.answers.end()) {
+            if (std::optional<int> given = answer->second(record_)) {
+                *status = finish(*given, "answer set by the test");
+                return true;
+            }
+        }
         if (app_ != host_.app_handle) {
             char why[96];
             snprintf(why, sizeof why, "wrong application handle %d (expected %d)", app_, host_.app_handle);
-            *status = finish(HOST_BAD_INPUTS, why);
+            *status = finish(VT_HOST_BAD_INPUTS, why);
             return true;
         }
         if (host_.refused.count(name_) != 0) {
@@ -351,23 +493,31 @@ public:
                     why.empty() ? "" : (",\"note\":" + json_string(why)).c_str());
             fflush(host_.trace);
         }
-        bool failed = name_ == "prodev_pass_version_info_v" ? status == 0 : status != HOST_OK;
+        bool failed = name_ == "prodev_pass_version_info_v" ? status == 0 : status != VT_HOST_OK;
         if (failed) host_.say("%s) -> %d%s%s", summary_.c_str(), status, why.empty() ? "" : ": ", why.c_str());
         return status;
     }
 
 private:
     /* The version hand-over refuses with 0; every other function with the general error. */
-    int refusal_status() const { return name_ == "prodev_pass_version_info_v" ? 0 : HOST_GENERAL_ERROR; }
+    int refusal_status() const { return name_ == "prodev_pass_version_info_v" ? 0 : VT_HOST_GENERAL_ERROR; }
     void append_summary(const std::string& shown) {
         if (summary_.back() != '(') summary_ += ", ";
         summary_ += shown;
+    }
+    template <typename T>
+    Call& argument(T value, const std::string& readable) {
+        record_.words.push_back(as_word(value));
+        if (!readable_.empty()) readable_ += ", ";
+        readable_ += readable;
+        return *this;
     }
 
     Host& host_;
     std::string name_;
     int app_;
-    std::string json_, facts_, summary_;
+    std::string json_, facts_, summary_, readable_;
+    HostCall record_;
     bool finished_ = false;
 };
 
@@ -430,18 +580,18 @@ int ProMenubarMenuAdd_v(int app, const char* menu, const char* label_key, const 
     Host& host = current_host();
     Call call("ProMenubarMenuAdd_v", app);
     call.text("menu", menu).text("label_key", label_key).text("neighbour", neighbour)
-        .number("add_after", add_after).wide("message_file", message_file).text("dir", dir);
+        .number("add_after", add_after).wide("message_file", message_file).dir(dir);
     if (int status; call.screened(&status)) return status;
     if (empty_text(menu) || empty_text(label_key) || message_file == nullptr)
-        return call.finish(HOST_BAD_INPUTS, "menu name, label key and message file are needed");
-    if (host.find_menu(menu) != nullptr) return call.finish(HOST_NAME_IN_USE, "a menu of that name exists");
+        return call.finish(VT_HOST_BAD_INPUTS, "menu name, label key and message file are needed");
+    if (host.find_menu(menu) != nullptr) return call.finish(VT_HOST_NAME_IN_USE, "a menu of that name exists");
     MenuItem item;
     item.name = menu;
     item.label_key = label_key;
     label_item(host, call, item, message_file, dir);
     if (!place_item(host.menubar, std::move(item), neighbour, add_after))
-        return call.finish(HOST_NOT_FOUND, "no such neighbour in the menubar");
-    return call.finish(HOST_OK);
+        return call.finish(VT_HOST_NOT_FOUND, "no such neighbour in the menubar");
+    return call.finish(VT_HOST_OK);
 }
 
 int ProMenubarmenuMenuAdd_v(int app, const char* parent, const char* menu, const char* label_key,
@@ -451,21 +601,21 @@ int ProMenubarmenuMenuAdd_v(int app, const char* parent, const char* menu, const
     Call call("ProMenubarmenuMenuAdd_v", app);
     call.text("parent", parent).text("menu", menu).text("label_key", label_key)
         .text("neighbour", neighbour).number("add_after", add_after)
-        .wide("message_file", message_file).text("dir", dir);
+        .wide("message_file", message_file).dir(dir);
     if (int status; call.screened(&status)) return status;
     if (empty_text(parent) || empty_text(menu) || empty_text(label_key) || message_file == nullptr)
-        return call.finish(HOST_BAD_INPUTS, "parent, menu name, label key and message file are needed");
+        return call.finish(VT_HOST_BAD_INPUTS, "parent, menu name, label key and message file are needed");
     MenuItem* owner = host.find_menu(parent);
-    if (owner == nullptr) return call.finish(HOST_NOT_FOUND, "no such parent menu");
+    if (owner == nullptr) return call.finish(VT_HOST_NOT_FOUND, "no such parent menu");
     if (host.find_menu(menu) != nullptr || name_taken(owner->children, menu))
-        return call.finish(HOST_NAME_IN_USE, "a menu or item of that name exists");
+        return call.finish(VT_HOST_NAME_IN_USE, "a menu or item of that name exists");
     MenuItem item;
     item.name = menu;
     item.label_key = label_key;
     label_item(host, call, item, message_file, dir);
     if (!place_item(owner->children, std::move(item), neighbour, add_after))
-        return call.finish(HOST_NOT_FOUND, "no such neighbour in the parent menu");
-    return call.finish(HOST_OK);
+        return call.finish(VT_HOST_NOT_FOUND, "no such neighbour in the parent menu");
+    return call.finish(VT_HOST_OK);
 }
 
 int ProMenubarmenuPushbuttonAdd_v(int app, const char* parent, const char* button,
@@ -476,14 +626,14 @@ int ProMenubarmenuPushbuttonAdd_v(int app, const char* parent, const char* butto
     Call call("ProMenubarmenuPushbuttonAdd_v", app);
     call.text("parent", parent).text("button", button).text("label_key", label_key)
         .text("help_key", help_key).text("neighbour", neighbour).number("add_after", add_after)
-        .number("command_id", command_id).wide("message_file", message_file).text("dir", dir);
+        .command("command_id", command_id).wide("message_file", message_file).dir(dir);
     if (int status; call.screened(&status)) return status;
     if (empty_text(parent) || empty_text(button) || empty_text(label_key) || message_file == nullptr)
-        return call.finish(HOST_BAD_INPUTS, "parent, button name, label key and message file are needed");
+        return call.finish(VT_HOST_BAD_INPUTS, "parent, button name, label key and message file are needed");
     MenuItem* owner = host.find_menu(parent);
-    if (owner == nullptr) return call.finish(HOST_NOT_FOUND, "no such parent menu");
-    if (host.command_by_id(command_id) == nullptr) return call.finish(HOST_BAD_INPUTS, "no command has that id");
-    if (name_taken(owner->children, button)) return call.finish(HOST_NAME_IN_USE, "the menu has an item of that name");
+    if (owner == nullptr) return call.finish(VT_HOST_NOT_FOUND, "no such parent menu");
+    if (host.command_by_id(command_id) == nullptr) return call.finish(VT_HOST_BAD_INPUTS, "no command has that id");
+    if (name_taken(owner->children, button)) return call.finish(VT_HOST_NAME_IN_USE, "the menu has an item of that name");
     MenuItem item;
     item.kind = MenuItem::BUTTON;
     item.name = button;
@@ -492,8 +642,8 @@ int ProMenubarmenuPushbuttonAdd_v(int app, const char* parent, const char* butto
     item.command_id = command_id;
     label_item(host, call, item, message_file, dir);
     if (!place_item(owner->children, std::move(item), neighbour, add_after))
-        return call.finish(HOST_NOT_FOUND, "no such neighbour in the parent menu");
-    return call.finish(HOST_OK);
+        return call.finish(VT_HOST_NOT_FOUND, "no such neighbour in the parent menu");
+    return call.finish(VT_HOST_OK);
 }
 
 int ProCmdActionAdd_v(int app, const char* action, command_action function, int priority,
@@ -502,12 +652,12 @@ int ProCmdActionAdd_v(int app, const char* action, command_action function, int 
     Call call("ProCmdActionAdd_v", app);
     call.text("action", action).pointer("function", reinterpret_cast<const void*>(function))
         .number("priority", priority).pointer("access", reinterpret_cast<const void*>(access))
-        .number("non_active_ok", non_active_ok).number("accessory_ok", accessory_ok);
+        .number("non_active_ok", non_active_ok).number("accessory_ok", accessory_ok).out(command_id);
     if (int status; call.screened(&status)) return status;
     if (empty_text(action) || function == nullptr || command_id == nullptr)
-        return call.finish(HOST_BAD_INPUTS, "action name, function and place for the id are needed");
-    if (host.command_by_name(action) != nullptr)
-        return call.finish(HOST_NAME_IN_USE, "name already in use; id left as it was");
+        return call.finish(VT_HOST_BAD_INPUTS, "action name, function and place for the id are needed");
+    if (host.command_by_name(action) != nullptr && !host.accept_repeated_actions)
+        return call.finish(VT_HOST_NAME_IN_USE, "name already in use; id left as it was");
     Command command;
     command.id = FIRST_ADDIN_COMMAND_ID;
     for (const Command& other : host.commands) command.id = std::max(command.id, other.id + 1);
@@ -520,43 +670,43 @@ int ProCmdActionAdd_v(int app, const char* action, command_action function, int 
     host.commands.push_back(command);
     *command_id = command.id;
     call.fact("command_id", std::to_string(command.id));
-    return call.finish(HOST_OK);
+    return call.finish(VT_HOST_OK);
 }
 
 int ProCmdDesignate_v(int app, int command_id, const char* label_key, const char* help_key,
                       const char* description_key, const char16_t* message_file, const char* dir) {
     Host& host = current_host();
     Call call("ProCmdDesignate_v", app);
-    call.number("command_id", command_id).text("label_key", label_key).text("help_key", help_key)
-        .text("description_key", description_key).wide("message_file", message_file).text("dir", dir);
+    call.command("command_id", command_id).text("label_key", label_key).text("help_key", help_key)
+        .text("description_key", description_key).wide("message_file", message_file).dir(dir);
     if (int status; call.screened(&status)) return status;
     Command* command = host.command_by_id(command_id);
-    if (command == nullptr || command->builtin) return call.finish(HOST_BAD_INPUTS, "no add-in command has that id");
+    if (command == nullptr || command->builtin) return call.finish(VT_HOST_BAD_INPUTS, "no add-in command has that id");
     if (empty_text(label_key) || message_file == nullptr)
-        return call.finish(HOST_BAD_INPUTS, "label key and message file are needed");
+        return call.finish(VT_HOST_BAD_INPUTS, "label key and message file are needed");
     command->designated = true;
     command->label_key = label_key;
     command->help_key = help_key != nullptr ? help_key : "";
     command->description_key = description_key != nullptr ? description_key : "";
     call.fact("message_path", join_path(dir, narrow(message_file)));
-    return call.finish(HOST_OK);
+    return call.finish(VT_HOST_OK);
 }
 
 int ProCmdIconSet_v(int app, int command_id, const char* icon_file, const char* resource_dir) {
     Host& host = current_host();
     Call call("ProCmdIconSet_v", app);
-    call.number("command_id", command_id).text("icon_file", icon_file).text("dir", resource_dir);
+    call.command("command_id", command_id).text("icon_file", icon_file).dir(resource_dir);
     if (int status; call.screened(&status)) return status;
     Command* command = host.command_by_id(command_id);
-    if (command == nullptr || command->builtin) return call.finish(HOST_BAD_INPUTS, "no add-in command has that id");
-    if (empty_text(icon_file)) return call.finish(HOST_BAD_INPUTS, "no icon file named");
+    if (command == nullptr || command->builtin) return call.finish(VT_HOST_BAD_INPUTS, "no add-in command has that id");
+    if (empty_text(icon_file)) return call.finish(VT_HOST_BAD_INPUTS, "no icon file named");
     std::string path = join_path(resource_dir, icon_file);
     std::error_code error;
     command->icon_file = icon_file;
     command->icon_found = std::filesystem::is_regular_file(path_of(path), error);
     call.fact("icon_path", path);
-    if (!command->icon_found) return call.finish(HOST_NOT_FOUND, "icon file not found");
-    return call.finish(HOST_OK);
+    if (!command->icon_found) return call.finish(VT_HOST_NOT_FOUND, "icon file not found");
+    return call.finish(VT_HOST_OK);
 }
 
 int ProNotificationSet_v(int app, int type, notify_hook hook) {
@@ -564,52 +714,57 @@ int ProNotificationSet_v(int app, int type, notify_hook hook) {
     Call call("ProNotificationSet_v", app);
     call.number("type", type).pointer("hook", reinterpret_cast<const void*>(hook));
     if (int status; call.screened(&status)) return status;
-    if (hook == nullptr) return call.finish(HOST_BAD_INPUTS, "no hook");
+    if (hook == nullptr) return call.finish(VT_HOST_BAD_INPUTS, "no hook");
     host.notifications[type] = hook;
-    return call.finish(HOST_OK);
+    return call.finish(VT_HOST_OK);
 }
 
 int ProCmdCmdIdFind_v(int app, const char* command_name, int* command_id) {
     Host& host = current_host();
     Call call("ProCmdCmdIdFind_v", app);
-    call.text("command_name", command_name);
+    call.text("command_name", command_name).out(command_id);
     if (int status; call.screened(&status)) return status;
     if (empty_text(command_name) || command_id == nullptr)
-        return call.finish(HOST_BAD_INPUTS, "command name and place for the id are needed");
+        return call.finish(VT_HOST_BAD_INPUTS, "command name and place for the id are needed");
     Command* command = host.command_by_name(command_name);
-    if (command == nullptr) return call.finish(HOST_NOT_FOUND, "no command of that name");
+    if (command == nullptr) return call.finish(VT_HOST_NOT_FOUND, "no command of that name");
     *command_id = command->id;
     call.fact("command_id", std::to_string(command->id));
-    return call.finish(HOST_OK);
+    return call.finish(VT_HOST_OK);
 }
 
 int ProCmdBracketFuncAdd_v(int app, int command_id, command_bracket function,
                            const char* function_name, void* data) {
     Host& host = current_host();
     Call call("ProCmdBracketFuncAdd_v", app);
-    call.number("command_id", command_id).pointer("function", reinterpret_cast<const void*>(function))
+    call.command("command_id", command_id).pointer("function", reinterpret_cast<const void*>(function))
         .text("function_name", function_name).pointer("data", data);
     if (int status; call.screened(&status)) return status;
     Command* command = host.command_by_id(command_id);
-    if (command == nullptr) return call.finish(HOST_BAD_INPUTS, "no command has that id");
-    if (function == nullptr) return call.finish(HOST_BAD_INPUTS, "no bracket function");
+    if (command == nullptr) return call.finish(VT_HOST_BAD_INPUTS, "no command has that id");
+    if (function == nullptr) return call.finish(VT_HOST_BAD_INPUTS, "no bracket function");
     command->brackets.push_back(Bracket{function, function_name != nullptr ? function_name : "", data});
-    return call.finish(HOST_OK);
+    return call.finish(VT_HOST_OK);
 }
 
 int ProMdlCurrentGet_v(int app, void** model) {
     Host& host = current_host();
     Call call("ProMdlCurrentGet_v", app);
+    call.out(model);
     if (int status; call.screened(&status)) return status;
-    if (model == nullptr) return call.finish(HOST_BAD_INPUTS, "no place for the model");
+    if (model == nullptr) return call.finish(VT_HOST_BAD_INPUTS, "no place for the model");
     Model* current = host.current_model();
-    if (current == nullptr) return call.finish(HOST_NOT_FOUND, "no current model");
+    if (current == nullptr) return call.finish(VT_HOST_NOT_FOUND, "no current model");
     *model = current;
     call.fact("model", current->key());
-    return call.finish(HOST_OK);
+    return call.finish(VT_HOST_OK);
 }
 
 void fill_model_record(const Model& model, model_record* record) {
+    if (model.record) {
+        *record = *model.record;
+        return;
+    }
     memset(record, 0, sizeof *record);
     std::u16string name = widen(model.name), type = widen(model.type);
     size_t name_units = std::min(name.size(), sizeof record->name / sizeof record->name[0] - 1);
@@ -621,13 +776,16 @@ void fill_model_record(const Model& model, model_record* record) {
 int ProMdlDataGet_v(int app, void* model, model_record* data) {
     Host& host = current_host();
     Call call("ProMdlDataGet_v", app);
-    call.pointer("model", model);
+    bool alive = host.model_alive(model);
+    call.pointer("model", model, alive ? static_cast<const Model*>(model)->key() : "").out(data);
     if (int status; call.screened(&status)) return status;
-    if (data == nullptr || !host.model_alive(model)) return call.finish(HOST_BAD_INPUTS, "not a model in session");
+    if (data == nullptr || !alive) return call.finish(VT_HOST_BAD_INPUTS, "not a model in session");
     const Model& known = *static_cast<const Model*>(model);
     fill_model_record(known, data);
+    /* the host's further fields, which the add-in's record does not declare */
+    memset(reinterpret_cast<unsigned char*>(data) + sizeof *data, 0xEE, static_cast<size_t>(host.record_tail_bytes));
     call.fact("model", known.key());
-    return call.finish(HOST_OK);
+    return call.finish(VT_HOST_OK);
 }
 
 int prodev_pass_version_info_v(int app, int frame_version) {
@@ -642,11 +800,12 @@ int prodev_pass_version_info_v(int app, int frame_version) {
 int ProEngineerDisplayversionGet_v(int app, char** display_version) {
     Host& host = current_host();
     Call call("ProEngineerDisplayversionGet_v", app);
+    call.out(display_version);
     if (int status; call.screened(&status)) return status;
-    if (display_version == nullptr) return call.finish(HOST_BAD_INPUTS, "no place for the text");
+    if (display_version == nullptr) return call.finish(VT_HOST_BAD_INPUTS, "no place for the text");
     *display_version = const_cast<char*>(host.display_version.c_str());
     call.fact("display_version", host.display_version);
-    return call.finish(HOST_OK);
+    return call.finish(VT_HOST_OK);
 }
 
 /* ---- the table ---------------------------------------------------------------------------- */
@@ -698,11 +857,28 @@ const std::vector<std::string>& host_function_names() {
     return names;
 }
 
-std::vector<host_function_pair> host_function_table(const std::set<std::string>& missing) {
-    std::vector<host_function_pair> table;
+std::vector<host_function_pair> host_function_table(const std::set<std::string>& missing,
+                                                    std::vector<host_function_pair> extra) {
+    std::vector<host_function_pair> table = std::move(extra);
     for (const Entry& entry : entries())
         if (missing.count(entry.name) == 0) table.push_back(host_function_pair{entry.function, entry.name});
+    std::stable_sort(table.begin(), table.end(), [](const host_function_pair& a, const host_function_pair& b) {
+        return strcmp(a.name, b.name) < 0;
+    });
     return table;
+}
+
+int answer_other_call(const char* name, std::vector<intptr_t> words) {
+    Host& host = current_host();
+    host.calls++;
+    HostCall call;
+    call.name = name;
+    call.words = std::move(words);
+    call.text = readable_name(name) + "(...)";
+    keep_call(host, call);
+    auto answer = host.answers.find(name);
+    if (answer == host.answers.end()) return 0;
+    return answer->second(call).value_or(0);
 }
 
 std::string host_function_table_name(const std::string& name) {

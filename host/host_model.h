@@ -6,34 +6,33 @@
  * through plain function pointers, work on it.  Each host function receives the application
  * handle first, then the caller's arguments, then the appended directory where it has one.
  * Every call is written to the trace (JSON lines) when one is open, and every call that
- * answers non-zero is told in the transcript. */
+ * answers non-zero is told in the transcript.
+ *
+ * The same model serves the tests: they can keep every call (its words and a readable line),
+ * put their own answer in place of the model's for any host function, let repeated command
+ * names through, hand out model records as they are, and add host functions of their own that
+ * record and answer the same way. */
 #ifndef VTHOST_HOST_MODEL_H
 #define VTHOST_HOST_MODEL_H
 
 #include <stdio.h>
 
+#include <cstddef>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
+#include <type_traits>
+#include <utility>
 #include <vector>
 
+#include "frame/vt_constants.h"
 #include "frame/vt_types.h"
 
 namespace vthost {
-
-/* Statuses the host answers with. */
-enum HostStatus {
-    HOST_OK = 0,
-    HOST_GENERAL_ERROR = -1,  /* also the answer of every function named by --refuse */
-    HOST_BAD_INPUTS = -2,     /* a null or unknown argument, a wrong application handle */
-    HOST_NOT_FOUND = -4,      /* no such menu, neighbour, command, file or current model */
-    HOST_NAME_IN_USE = -7,    /* a command or menu of that name is already registered */
-};
-
-/* Access states the add-in's access functions answer. */
-enum { ACCESS_UNAVAILABLE = 1, ACCESS_AVAILABLE = 3 };
 
 /* The built-in host commands and their ids; add-in commands are numbered from 100. */
 struct BuiltinCommand {
@@ -115,8 +114,25 @@ struct MenuItem {
 struct Model {
     std::string name, type;         /* UTF-8 */
     int window = 0;                 /* the window that shows it, 0 for none */
+    std::optional<model_record> record; /* handed out as it is instead of one made of name, type */
     std::string key() const { return name + "." + type; }
 };
+
+/* One host call as recorded: every argument the host function received as a word (the
+ * application handle first), the directory appended to it (null for none) and a readable line
+ * with texts quoted, wide texts as L"...", command ids as [command name] and known function
+ * pointers by name, e.g.
+ *     ProCmdActionAdd("g4cmd", VTCmdHide, 5, AccessAll, 1, 1)
+ *     ProCmdIconSet([G14], "Docdata_g14.gif") */
+struct HostCall {
+    std::string name;               /* the table name, e.g. "ProCmdIconSet_v" */
+    std::vector<intptr_t> words;
+    const char* directory = nullptr;
+    std::string text;
+};
+
+/* An answer in place of the model's own: a status, or nothing to let the model answer. */
+typedef std::function<std::optional<int>(const HostCall&)> HostAnswer;
 
 struct Host {
     int app_handle = 7;
@@ -131,12 +147,21 @@ struct Host {
     int current_window = 0;                 /* 0: no window is current */
     int next_window = 1;
 
-    std::set<std::string> refused;          /* table names answering HOST_GENERAL_ERROR */
+    std::set<std::string> refused;          /* table names answering VT_HOST_GENERAL_ERROR */
     bool quiet = false;
     FILE* transcript = nullptr;             /* host lines; null for none */
     FILE* trace = nullptr;                  /* JSON lines of every host call; null for none */
     int calls = 0;                          /* host calls made so far */
     std::map<std::string, std::unique_ptr<MessageFile>> message_files; /* by path; null: unreadable */
+
+    /* Options for tests. */
+    bool record_calls = false;              /* keep every call in `recorded` */
+    std::vector<HostCall> recorded;
+    std::function<void(const HostCall&)> on_call;   /* told of each call as it comes */
+    std::map<std::string, HostAnswer> answers;      /* by table name, asked after the screening */
+    bool accept_repeated_actions = false;   /* ProCmdActionAdd gives a name in use a new id */
+    int record_tail_bytes = 0;              /* host bytes ProMdlDataGet writes after the record */
+    std::map<const void*, std::string> function_names; /* how readable lines name pointers */
 
     Host();
     Command* command_by_id(int id);
@@ -148,7 +173,24 @@ struct Host {
     bool model_alive(const void* handle) const;
     const MessageFile* message_file(const std::string& path);
     void say(const char* format, ...) __attribute__((format(printf, 2, 3)));
+
+    /* A built-in command of the host besides its own three; the next free built-in id. */
+    Command& add_builtin_command(const std::string& name);
+    /* Opens a model in a new window and makes that window current. */
+    Model& open_model(const std::string& name, const std::string& type);
+    /* Calls the hook subscribed to a type in the shape that type has (the records that the
+     * shape does not take are not passed); nothing when no hook is subscribed. */
+    std::optional<int> notify(int type, model_record* first = nullptr, model_record* second = nullptr);
+    /* Calls every bracket function of a command, entering (1) or leaving (0); their answers. */
+    std::vector<int> bracket(Command& command, int entering);
 };
+
+/* How many model records a hook of a notification type takes: 0, 1 or 2. */
+int hook_records(int type);
+
+/* The items of a menu in display order, sub-menus expanded:
+ * "G14, G15, SEL(G9, G10), G3". */
+std::string menu_layout(const std::vector<MenuItem>& items);
 
 /* The host the host functions work on. */
 void host_install(Host* host);
@@ -156,38 +198,91 @@ Host& current_host();
 
 /* The host function names (each "Name_v"), in the bytewise order of the table. */
 const std::vector<std::string>& host_function_names();
-/* The table handed to the add-in: every host function except those named in `missing`,
- * sorted bytewise by name. */
-std::vector<host_function_pair> host_function_table(const std::set<std::string>& missing);
+/* The table handed to the add-in: every host function except those named in `missing`, and
+ * the `extra` pairs, sorted bytewise by name. */
+std::vector<host_function_pair> host_function_table(const std::set<std::string>& missing,
+                                                    std::vector<host_function_pair> extra = {});
 /* The table name of a host function given with or without "_v"; "" when there is none. */
 std::string host_function_table_name(const std::string& name);
 
 /* The host functions, callable directly by tests. */
-int ProMenubarMenuAdd_v(int app, const char* menu, const char* label_key, const char* neighbour,
+int VT_CDECL ProMenubarMenuAdd_v(int app, const char* menu, const char* label_key, const char* neighbour,
                         int add_after, const char16_t* message_file, const char* dir);
-int ProMenubarmenuMenuAdd_v(int app, const char* parent, const char* menu, const char* label_key,
+int VT_CDECL ProMenubarmenuMenuAdd_v(int app, const char* parent, const char* menu, const char* label_key,
                             const char* neighbour, int add_after, const char16_t* message_file,
                             const char* dir);
-int ProMenubarmenuPushbuttonAdd_v(int app, const char* parent, const char* button,
+int VT_CDECL ProMenubarmenuPushbuttonAdd_v(int app, const char* parent, const char* button,
                                   const char* label_key, const char* help_key,
                                   const char* neighbour, int add_after, int command_id,
                                   const char16_t* message_file, const char* dir);
-int ProCmdActionAdd_v(int app, const char* action, command_action function, int priority,
+int VT_CDECL ProCmdActionAdd_v(int app, const char* action, command_action function, int priority,
                       command_access access, int non_active_ok, int accessory_ok, int* command_id);
-int ProCmdDesignate_v(int app, int command_id, const char* label_key, const char* help_key,
+int VT_CDECL ProCmdDesignate_v(int app, int command_id, const char* label_key, const char* help_key,
                       const char* description_key, const char16_t* message_file, const char* dir);
-int ProCmdIconSet_v(int app, int command_id, const char* icon_file, const char* resource_dir);
-int ProNotificationSet_v(int app, int type, notify_hook hook);
-int ProCmdCmdIdFind_v(int app, const char* command_name, int* command_id);
-int ProCmdBracketFuncAdd_v(int app, int command_id, command_bracket function,
+int VT_CDECL ProCmdIconSet_v(int app, int command_id, const char* icon_file, const char* resource_dir);
+int VT_CDECL ProNotificationSet_v(int app, int type, notify_hook hook);
+int VT_CDECL ProCmdCmdIdFind_v(int app, const char* command_name, int* command_id);
+int VT_CDECL ProCmdBracketFuncAdd_v(int app, int command_id, command_bracket function,
                            const char* function_name, void* data);
-int ProMdlCurrentGet_v(int app, void** model);
-int ProMdlDataGet_v(int app, void* model, model_record* data);
-int prodev_pass_version_info_v(int app, int frame_version);
-int ProEngineerDisplayversionGet_v(int app, char** display_version);
+int VT_CDECL ProMdlCurrentGet_v(int app, void** model);
+int VT_CDECL ProMdlDataGet_v(int app, void* model, model_record* data);
+int VT_CDECL prodev_pass_version_info_v(int app, int frame_version);
+int VT_CDECL ProEngineerDisplayversionGet_v(int app, char** display_version);
 
 /* Fills a model record the way the host hands it to a hook. */
 void fill_model_record(const Model& model, model_record* record);
+
+/* ---- host functions of the tests' own ------------------------------------------------------
+ * A host function under any table name that records its call (name and words) on the current
+ * host and answers through its `answers` (0 when none is set), for the members of the gateway
+ * that the model does not serve, or a second function under a name it does:
+ *     other_function<"ProMdlCurrentGet_v", int, int, void**>()
+ *     word_function<"ProMessageDisplay_v", int, 12, WITH_HANDLE_AND_DIRECTORY>() */
+template <std::size_t N>
+struct TableName {
+    char text[N];
+    constexpr TableName(const char (&name)[N]) {
+        for (std::size_t i = 0; i < N; ++i) text[i] = name[i];
+    }
+};
+
+int answer_other_call(const char* name, std::vector<intptr_t> words);
+
+template <typename T>
+intptr_t as_word(T value) {
+    if constexpr (std::is_pointer_v<T>) return reinterpret_cast<intptr_t>(value);
+    else return static_cast<intptr_t>(value);
+}
+
+template <TableName Name, typename R, typename... Args>
+R VT_CDECL other_host_function(Args... args) {
+    int result = answer_other_call(Name.text, {as_word(args)...});
+    if constexpr (!std::is_void_v<R>) return static_cast<R>(result);
+}
+
+template <TableName Name, typename R, typename... Args>
+host_function_pair other_function() {
+    return {reinterpret_cast<host_function>(&other_host_function<Name, R, Args...>), Name.text};
+}
+
+enum WordShape { WITH_HANDLE, WITH_HANDLE_AND_DIRECTORY, WORDS_ONLY };
+
+template <std::size_t>
+using word_of = gateway_word;
+
+template <TableName Name, typename R, WordShape S, std::size_t... I>
+host_function_pair word_function_of(std::index_sequence<I...>) {
+    if constexpr (S == WITH_HANDLE) return other_function<Name, R, int, word_of<I>...>();
+    else if constexpr (S == WITH_HANDLE_AND_DIRECTORY)
+        return other_function<Name, R, int, word_of<I>..., const char*>();
+    else return other_function<Name, R, word_of<I>...>();
+}
+
+/* A host function taking N gateway words in the given shape. */
+template <TableName Name, typename R, std::size_t N, WordShape S = WITH_HANDLE>
+host_function_pair word_function() {
+    return word_function_of<Name, R, S>(std::make_index_sequence<N>());
+}
 
 }  // namespace vthost
 

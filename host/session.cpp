@@ -127,12 +127,12 @@ void list_items(Host& host, const std::vector<MenuItem>& items, int depth, std::
             continue;
         }
         Command* command = host.command_by_id(item.command_id);
-        int state = ACCESS_AVAILABLE;
+        int state = VT_ACCESS_AVAILABLE;
         if (command != nullptr && command->access != nullptr) {
             fflush(stdout);
             state = command->access();
         }
-        line += state == ACCESS_AVAILABLE ? "  available" : "  greyed";
+        line += state == VT_ACCESS_AVAILABLE ? "  available" : "  greyed";
         if (command == nullptr || command->icon_file.empty())
             line += "  no icon";
         else
@@ -159,15 +159,12 @@ std::string menu_listing(Host& host, const std::string& menu_name) {
 
 namespace {
 
-typedef int (*initialize_function)(int argc, char** argv, const char* version, const char* build,
+typedef int(VT_CDECL* initialize_function)(int argc, char** argv, const char* version, const char* build,
                                    int unused5, char16_t* error_buffer, const char* app_dir,
                                    const char16_t* module_path_w, const char* module_path,
                                    int app_handle, int unused11, const host_function_pair* table,
                                    int table_count, int language);
-typedef int (*terminate_function)(void);
-typedef int (*hook_plain)(void);
-typedef int (*hook_one)(model_record* model);
-typedef int (*hook_two)(model_record* first, model_record* second);
+typedef int(VT_CDECL* terminate_function)(void);
 
 /* A bad script line or a command that names what the session does not hold. */
 struct ScriptError {
@@ -176,14 +173,14 @@ struct ScriptError {
 
 const char* notification_meaning(int type) {
     switch (type) {
-    case 1: return "model about to be saved";
-    case 3: return "model regenerated";
-    case 6: return "model renamed";
-    case 8: return "model copied";
-    case 9: return "model about to be closed";
-    case 11: return "model closed";
-    case 19: return "model opened";
-    case 24: return "current window changed";
+    case VT_NOTIFY_BEFORE_SAVE: return "model about to be saved";
+    case VT_NOTIFY_REGENERATE: return "model regenerated";
+    case VT_NOTIFY_RENAME: return "model renamed";
+    case VT_NOTIFY_COPY: return "model copied";
+    case VT_NOTIFY_BEFORE_CLOSE: return "model about to be closed";
+    case VT_NOTIFY_AFTER_CLOSE: return "model closed";
+    case VT_NOTIFY_AFTER_OPEN: return "model opened";
+    case VT_NOTIFY_WINDOW_CHANGED: return "current window changed";
     default: return "notification";
     }
 }
@@ -354,26 +351,19 @@ void Session::end() {
 }
 
 bool Session::raise(int type, const Model* first, const Model* second, int* answer) {
-    auto found = host_.notifications.find(type);
     std::string models;
     if (first != nullptr) models = " with " + first->key();
     if (second != nullptr) models += " and " + second->key();
-    if (found == host_.notifications.end()) {
+    if (host_.notifications.count(type) == 0) {
         say("host: notification %d (%s)%s: no hook subscribed", type, notification_meaning(type), models.c_str());
         return false;
     }
     say("host: notification %d (%s)%s", type, notification_meaning(type), models.c_str());
-    model_record records[2];
+    model_record records[2] = {};
     if (first != nullptr) fill_model_record(*first, &records[0]);
     if (second != nullptr) fill_model_record(*second, &records[1]);
     fflush(stdout);
-    int result;
-    if (second != nullptr)
-        result = reinterpret_cast<hook_two>(found->second)(&records[0], &records[1]);
-    else if (first != nullptr)
-        result = reinterpret_cast<hook_one>(found->second)(&records[0]);
-    else
-        result = reinterpret_cast<hook_plain>(found->second)();
+    int result = *host_.notify(type, &records[0], &records[1]);
     say("host: hook answered %d", result);
     if (answer != nullptr) *answer = result;
     return true;
@@ -412,18 +402,15 @@ void Session::open(const std::string& key) {
         if (known->window == 0) known->window = host_.next_window++;
         host_.current_window = known->window;
         say("host: %s is already in session; window %d shows it", key.c_str(), known->window);
-        raise(24);
+        raise(VT_NOTIFY_WINDOW_CHANGED);
         return;
     }
-    auto model = std::make_unique<Model>();
-    std::string error;
-    parse_model_key(key, model->name, model->type, error);
-    model->window = host_.next_window++;
-    host_.current_window = model->window;
-    say("host: window %d opens %s", model->window, key.c_str());
-    host_.models.push_back(std::move(model));
-    raise(19, host_.models.back().get());
-    raise(24);
+    std::string name, type, error;
+    parse_model_key(key, name, type, error);
+    Model& model = host_.open_model(name, type);
+    say("host: window %d opens %s", model.window, key.c_str());
+    raise(VT_NOTIFY_AFTER_OPEN, &model);
+    raise(VT_NOTIFY_WINDOW_CHANGED);
 }
 
 void Session::activate(const std::string& key) {
@@ -439,13 +426,13 @@ void Session::activate(const std::string& key) {
         host_.current_window = model.window;
         say("host: window %d (%s) is current", model.window, key.c_str());
     }
-    raise(24);
+    raise(VT_NOTIFY_WINDOW_CHANGED);
 }
 
 void Session::save_body() {
     Model* model = host_.current_model();
     int answer = 0;
-    if (!raise(1, nullptr, nullptr, &answer) || answer == 0)
+    if (!raise(VT_NOTIFY_BEFORE_SAVE, nullptr, nullptr, &answer) || answer == 0)
         say("host: %s saved", model != nullptr ? model->key().c_str() : "nothing");
     else
         say("host: save refused (hook answered %d)", answer);
@@ -462,13 +449,13 @@ void Session::close() {
         say("host: no current model; nothing to close");
         return;
     }
-    raise(9);
+    raise(VT_NOTIFY_BEFORE_CLOSE);
     Model closed = *model;
     for (size_t i = 0; i < host_.models.size(); ++i)
         if (host_.models[i].get() == model) host_.models.erase(host_.models.begin() + static_cast<long>(i));
     host_.current_window = 0;
     say("host: window %d and %s are gone", closed.window, closed.key().c_str());
-    raise(11, &closed);
+    raise(VT_NOTIFY_AFTER_CLOSE, &closed);
 }
 
 void Session::close_window_body() {
@@ -476,7 +463,7 @@ void Session::close_window_body() {
     say("host: window %d closes; %s stays in session", model->window, model->key().c_str());
     model->window = 0;
     host_.current_window = 0;
-    raise(24);
+    raise(VT_NOTIFY_WINDOW_CHANGED);
 }
 
 void Session::close_window() {
@@ -492,12 +479,12 @@ void Session::pick(const std::string& button) {
     if (item == nullptr) throw ScriptError{"no button " + button + " in the menus"};
     Command* command = host_.command_by_id(item->command_id);
     std::string label = item->labelled ? "\"" + item->label + "\"" : "[" + item->label_key + "]";
-    int state = ACCESS_AVAILABLE;
+    int state = VT_ACCESS_AVAILABLE;
     if (command->access != nullptr) {
         fflush(stdout);
         state = command->access();
     }
-    if (state != ACCESS_AVAILABLE) {
+    if (state != VT_ACCESS_AVAILABLE) {
         say("host: %s %s is unavailable (access %d); not run", button.c_str(), label.c_str(), state);
         return;
     }
@@ -532,11 +519,11 @@ void Session::copy_or_rename(const std::string& from, const std::string& to, boo
         source.name = target->name;
         source.type = target->type;
         say("host: %s is renamed %s", from.c_str(), to.c_str());
-        raise(6, &old, &source);
+        raise(VT_NOTIFY_RENAME, &old, &source);
     } else {
         say("host: %s is copied to %s", from.c_str(), to.c_str());
         host_.models.push_back(std::move(target));
-        raise(8, &source, host_.models.back().get());
+        raise(VT_NOTIFY_COPY, &source, host_.models.back().get());
     }
 }
 
@@ -547,7 +534,7 @@ void Session::regenerate() {
         return;
     }
     say("host: %s is regenerated", model->key().c_str());
-    raise(3);
+    raise(VT_NOTIFY_REGENERATE);
 }
 
 void Session::set_environment(const std::string& name, const std::string& value) {

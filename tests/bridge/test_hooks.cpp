@@ -1,5 +1,5 @@
-// Model event hooks and the document key, against the fake host (through the gateway) and the
-// recording client fake.
+// Model event hooks and the document key, against vthost's host model (through the gateway) and
+// the recording client fake.
 #include <gtest/gtest.h>
 
 #include <string.h>
@@ -8,9 +8,10 @@
 #include <vector>
 
 #include "bridge/bridge.h"
+#include "frame/vt_constants.h"
 #include "platform/platform.h"
 #include "tests/fake_pdm/fake_pdm.h"
-#include "tests/support/fake_host.h"
+#include "tests/support/test_host.h"
 #include "text/text.h"
 
 namespace {
@@ -20,53 +21,57 @@ using Lines = std::vector<std::string>;
 struct HookTest : testing::Test {
     int saved_language = 0;
     void SetUp() override {
-        fake_host::install();
+        test_host::install();
         fake_pdm::reset();
-        saved_language = lang_set(0);
+        saved_language = lang_set(VT_LANG_ENGLISH);
     }
     void TearDown() override {
-        lang_set(saved_language < 0 ? 0 : saved_language);
-        fake_host::reset();
+        lang_set(saved_language < 0 ? VT_LANG_ENGLISH : saved_language);
+        test_host::reset();
     }
-    void with_current(const std::string& name, const std::string& type) {
-        fake_host::has_current_model = true;
-        fake_host::current_record = fake_host::make_record(name, type);
+    // Opens a model in the host and makes it current.
+    vthost::Model& with_current(const std::string& name, const std::string& type) {
+        return test_host::host().open_model(name, type);
     }
+    // A current model whose data the host hands out as the given record.
+    void with_current(const model_record& record) { with_current("", "").record = record; }
 };
 
 TEST_F(HookTest, ModelRecordsGiveNameFullStopType) {
-    model_record pump = fake_host::make_record("PUMP", "PRT");
+    model_record pump = test_host::make_record("PUMP", "PRT");
     char key[BRIDGE_KEY_SIZE];
     ASSERT_EQ(bridge_document_key(&pump, key), 0);
     EXPECT_STREQ(key, "PUMP.PRT");
 
     EXPECT_EQ(VTNotifyAfterOpen(&pump), 0);
-    model_record asm_record = fake_host::make_record("Gear box-2", "asm");
+    model_record asm_record = test_host::make_record("Gear box-2", "asm");
     EXPECT_EQ(VTNotifyAfterClose(&asm_record), 0);
-    model_record nameless = fake_host::make_record("", "");
+    model_record nameless = test_host::make_record("", "");
     EXPECT_EQ(VTNotifyAfterOpen(&nameless), 0);
     EXPECT_EQ(fake_pdm::calls, (Lines{"AfterOpen(PUMP.PRT)", "AfterClose(Gear box-2.asm)",
                                       "AfterOpen(.)"}));
-    EXPECT_TRUE(fake_host::calls.empty()) << "the record comes with the event";
+    EXPECT_TRUE(test_host::calls().empty()) << "the record comes with the event";
 }
 
 TEST_F(HookTest, SubscribedHooksServeTheirNotificationTypes) {
     ASSERT_EQ(bridge_initialize(0, nullptr, "26", "", nullptr), 0);
     with_current("SHAFT", "PRT");
-    model_record opened = fake_host::make_record("PUMP", "PRT");
-    model_record other = fake_host::make_record("BODY", "ASM");
+    model_record opened = test_host::make_record("PUMP", "PRT");
+    model_record other = test_host::make_record("BODY", "ASM");
     fake_pdm::reset();
     fake_pdm::answers["AfterOpen"] = 5; // ignored answers
     fake_pdm::answers["SwitchDocument"] = 5;
 
-    EXPECT_EQ(fake_host::notify(19, &opened), 0);
-    EXPECT_EQ(fake_host::notify(1), 0); // BeforeSave answers 1 by default
-    EXPECT_EQ(fake_host::notify(3), 0);
-    EXPECT_EQ(fake_host::notify(9), 0);
-    EXPECT_EQ(fake_host::notify(11, &other), 0);
-    EXPECT_EQ(fake_host::notify(24), 0);
-    EXPECT_EQ(fake_host::notify(8, &opened, &other), 0);
-    EXPECT_EQ(fake_host::notify(6, &opened, &other), 0);
+    vthost::Host& host = test_host::host();
+    EXPECT_EQ(host.notifications.size(), 8u);
+    EXPECT_EQ(host.notify(VT_NOTIFY_AFTER_OPEN, &opened), 0);
+    EXPECT_EQ(host.notify(VT_NOTIFY_BEFORE_SAVE), 0); // BeforeSave answers 1 by default
+    EXPECT_EQ(host.notify(VT_NOTIFY_REGENERATE), 0);
+    EXPECT_EQ(host.notify(VT_NOTIFY_BEFORE_CLOSE), 0);
+    EXPECT_EQ(host.notify(VT_NOTIFY_AFTER_CLOSE, &other), 0);
+    EXPECT_EQ(host.notify(VT_NOTIFY_WINDOW_CHANGED), 0);
+    EXPECT_EQ(host.notify(VT_NOTIFY_COPY, &opened, &other), 0);
+    EXPECT_EQ(host.notify(VT_NOTIFY_RENAME, &opened, &other), 0);
     EXPECT_EQ(fake_pdm::calls,
               (Lines{"AfterOpen(PUMP.PRT)", "BeforeSave(SHAFT.PRT)", "BeforeClose()",
                      "AfterClose(BODY.ASM)", "SwitchDocument(SHAFT.PRT)"}));
@@ -76,11 +81,11 @@ TEST_F(HookTest, BeforeSaveNamesTheCurrentModelAndInvertsTheLibraryAnswer) {
     with_current("PUMP", "PRT");
     for (int answer : {1, 0, -4}) {
         fake_pdm::reset();
-        fake_host::calls.clear();
+        test_host::host().recorded.clear();
         fake_pdm::answers["BeforeSave"] = answer;
         EXPECT_EQ(VTNotifyBeforeSave(), answer == 0 ? 1 : 0) << answer;
         EXPECT_EQ(fake_pdm::calls, Lines{"BeforeSave(PUMP.PRT)"});
-        EXPECT_EQ(fake_host::calls, (Lines{"ProMdlCurrentGet()", "ProMdlDataGet(model)"}));
+        EXPECT_EQ(test_host::calls(), (Lines{"ProMdlCurrentGet()", "ProMdlDataGet(PUMP.PRT)"}));
     }
 }
 
@@ -91,12 +96,12 @@ TEST_F(HookTest, BeforeSaveWithoutAModelAsksWithTheEmptyKey) {
         EXPECT_EQ(VTNotifyBeforeSave(), answer == 0 ? 1 : 0);
         EXPECT_EQ(fake_pdm::calls, Lines{"BeforeSave()"});
     }
-    EXPECT_EQ(fake_host::calls, (Lines{"ProMdlCurrentGet()", "ProMdlCurrentGet()"}));
+    EXPECT_EQ(test_host::calls(), (Lines{"ProMdlCurrentGet()", "ProMdlCurrentGet()"}));
 }
 
 TEST_F(HookTest, UnreadableModelDataStopsSaveAndSwitchWithoutTheLibrary) {
     with_current("PUMP", "PRT");
-    fake_host::data_get_status = -2;
+    test_host::host().answers["ProMdlDataGet_v"] = [](const vthost::HostCall&) { return VT_HOST_BAD_INPUTS; };
     fake_pdm::answers["BeforeSave"] = 0; // would also give 1: make sure the 1 is the hook's own
     EXPECT_EQ(VTNotifyBeforeSave(), 1);
     EXPECT_EQ(VTNotifySwitchDocument(), 0);
@@ -116,19 +121,19 @@ TEST_F(HookTest, SwitchDocumentSendsTheCurrentModelOrTheEmptyKey) {
 
 TEST_F(HookTest, CloseAndIgnoredEventsNeverNameAModel) {
     with_current("PUMP", "PRT");
-    model_record a = fake_host::make_record("A", "PRT");
+    model_record a = test_host::make_record("A", "PRT");
     EXPECT_EQ(VTNotifyBeforeClose(), 0);
     EXPECT_EQ(VTNotifyIgnore(), 0);
     EXPECT_EQ(VTNotifyIgnorePair(&a, &a), 0);
     EXPECT_EQ(VTNotifyIgnorePair(nullptr, nullptr), 0);
     EXPECT_EQ(fake_pdm::calls, Lines{"BeforeClose()"});
-    EXPECT_TRUE(fake_host::calls.empty());
+    EXPECT_TRUE(test_host::calls().empty());
 }
 
 // The host fills its whole data record, more than the two fields the bridge declares.
 TEST_F(HookTest, HostFieldsAfterTheRecordStayInTheHooksOwnArea) {
     with_current("PUMP", "PRT");
-    fake_host::record_tail_bytes = 2048;
+    test_host::host().record_tail_bytes = 2048;
     EXPECT_EQ(VTNotifyBeforeSave(), 0);
     EXPECT_EQ(VTNotifySwitchDocument(), 0);
     EXPECT_EQ(fake_pdm::calls, (Lines{"BeforeSave(PUMP.PRT)", "SwitchDocument(PUMP.PRT)"}));
@@ -199,7 +204,7 @@ struct LongKeyTest : HookTest {
         HookTest::SetUp();
         saved_wc_to_mb = platform.wc_to_mb;
         platform.wc_to_mb = wide_units_to_bytes;
-        lang_set(8); // a whole-string code-page language
+        lang_set(VT_LANG_KOREAN); // a whole-string code-page language
     }
     void TearDown() override {
         platform.wc_to_mb = saved_wc_to_mb;
@@ -226,8 +231,7 @@ TEST_F(LongKeyTest, AKeyOf255BytesIsBuiltWhole) {
     for (size_t i = BRIDGE_KEY_SIZE; i < sizeof guarded; i++)
         EXPECT_EQ(guarded[i], '#') << "byte " << i << " after the key buffer";
 
-    with_current("", "");
-    fake_host::current_record = r;
+    with_current(r);
     fake_pdm::answers["BeforeSave"] = 0;
     EXPECT_EQ(VTNotifyBeforeSave(), 1);
     ASSERT_EQ(fake_pdm::calls.size(), 1u);
@@ -248,8 +252,8 @@ TEST_F(LongKeyTest, AKeyThatWouldNeed256BytesIsRefusedNotCut) {
         // Every hook treats it as a model whose data cannot be read.
         fake_pdm::reset();
         fake_pdm::answers["BeforeSave"] = 1;
-        with_current("", "");
-        fake_host::current_record = r;
+        test_host::host().current_window = 0;
+        with_current(r);
         EXPECT_EQ(VTNotifyAfterOpen(&r), 0);
         EXPECT_EQ(VTNotifyAfterClose(&r), 0);
         EXPECT_EQ(VTNotifyBeforeSave(), 1);

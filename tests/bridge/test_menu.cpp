@@ -1,5 +1,7 @@
-// Start-up, menu registration and the access functions, against the recording fake host through
-// the gateway and the recording client fake.
+// Start-up, menu registration and the access functions, against vthost's host model through the
+// gateway and the recording client fake.  The expected calls are the menu as it is specified,
+// written out here once; the finished menu is read back from the host, with its labels looked
+// up in the message files that ship with the add-in.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -7,10 +9,16 @@
 #include <string>
 #include <vector>
 
+#include <cstring>
+#include <fstream>
+#include <sstream>
+
 #include "bridge/bridge.h"
 #include "frame/gateway.h"
+#include "frame/vt_constants.h"
 #include "tests/fake_pdm/fake_pdm.h"
-#include "tests/support/fake_host.h"
+#include "tests/support/child.h"
+#include "tests/support/test_host.h"
 
 namespace {
 
@@ -137,10 +145,10 @@ Lines expected_startup() {
 
 struct MenuTest : testing::Test {
     void SetUp() override {
-        fake_host::install();
+        test_host::install();
         fake_pdm::reset();
     }
-    void TearDown() override { fake_host::reset(); }
+    void TearDown() override { test_host::reset(); }
 
     int start() {
         char16_t error_buffer[64] = {u'x', 0};
@@ -152,27 +160,47 @@ struct MenuTest : testing::Test {
     }
 };
 
+// The command a button of a menu is bound to, or nullptr when the menu holds no such button.
+const vthost::Command* bound(const std::string& menu, const std::string& button) {
+    vthost::MenuItem* owner = test_host::host().find_menu(menu);
+    if (owner == nullptr) return nullptr;
+    for (const vthost::MenuItem& item : owner->children)
+        if (item.kind == vthost::MenuItem::BUTTON && item.name == button)
+            return test_host::host().command_by_id(item.command_id);
+    return nullptr;
+}
+
+// Every button anywhere in the menubar.
+void collect_buttons(const std::vector<vthost::MenuItem>& items, std::vector<const vthost::MenuItem*>& out) {
+    for (const vthost::MenuItem& item : items) {
+        if (item.kind == vthost::MenuItem::BUTTON) out.push_back(&item);
+        else collect_buttons(item.children, out);
+    }
+}
+
 const char* const separators[] = {"GLABEL0", "GLABEL1", "GLABEL2", "GLABEL3"};
 const char* const sel_separators[] = {"GLABEL1A"};
 const char* const cro_separators[] = {"GLABEL1C", "GLABEL2C"};
 
 TEST_F(MenuTest, StartUpMakesTheWholeCallSequenceInTableOrder) {
     std::vector<size_t> library_calls_seen;
-    fake_host::on_call = [&](const std::string&) {
-        library_calls_seen.push_back(fake_pdm::calls.size());
-    };
+    vthost::Host& host = test_host::host();
+    host.accept_repeated_actions = true;  // every registration gets an id of its own
+    host.on_call = [&](const vthost::HostCall&) { library_calls_seen.push_back(fake_pdm::calls.size()); };
     EXPECT_EQ(start(), 0);
 
     Lines expected = expected_startup();
-    ASSERT_EQ(fake_host::calls.size(), expected.size());
+    Lines calls = test_host::calls();
+    ASSERT_EQ(calls.size(), expected.size());
     for (size_t i = 0; i < expected.size(); i++)
-        EXPECT_EQ(fake_host::calls[i], expected[i]) << "call " << i;
-    EXPECT_EQ(fake_host::wrong_handle_calls, 0);
+        EXPECT_EQ(calls[i], expected[i]) << "call " << i;
+    for (const vthost::HostCall& call : host.recorded)
+        EXPECT_EQ(call.words.at(0), test_host::app_handle) << call.text;
 
     // Directories: text for the menus, buttons and designations, resource for the icons.
-    for (size_t i = 0; i < fake_host::calls.size(); i++) {
-        const std::string& call = fake_host::calls[i];
-        const char* directory = fake_host::call_directories[i];
+    for (size_t i = 0; i < calls.size(); i++) {
+        const std::string& call = calls[i];
+        const char* directory = host.recorded[i].directory;
         if (call.rfind("ProCmdIconSet(", 0) == 0)
             EXPECT_EQ(directory, resource_dir_get()) << call;
         else if (call.rfind("ProMenubar", 0) == 0 || call.rfind("ProCmdDesignate(", 0) == 0)
@@ -188,7 +216,7 @@ TEST_F(MenuTest, StartUpMakesTheWholeCallSequenceInTableOrder) {
 }
 
 TEST_F(MenuTest, AHostThatRefusesEverythingStillSeesEveryCall) {
-    fake_host::refuse_all = true;
+    for (const std::string& name : vthost::host_function_names()) test_host::host().refused.insert(name);
     EXPECT_EQ(start(), 0);
 
     // No command id is ever written, so every id stays 0; no command is known to bracket.
@@ -196,15 +224,18 @@ TEST_F(MenuTest, AHostThatRefusesEverythingStillSeesEveryCall) {
     for (const std::string& line : expected_startup())
         if (line.rfind("ProCmdBracketFuncAdd(", 0) != 0)
             expected.push_back(std::regex_replace(line, std::regex("\\[[A-Za-z0-9]+\\]"), "0"));
-    EXPECT_EQ(fake_host::calls, expected);
+    EXPECT_EQ(test_host::calls(), expected);
     EXPECT_EQ(fake_pdm::calls, (Lines{"BeforeInit", "Start", "AfterInit"}));
 }
 
 TEST_F(MenuTest, TheFinishedMenuReadsInItsDisplayOrder) {
     ASSERT_EQ(start(), 0);
-    EXPECT_EQ(fake_host::menu_layout(""), "Applications(), UserMenuO(" +
-                                              fake_host::menu_layout("UserMenuO") + ")");
-    EXPECT_EQ(fake_host::menu_layout("UserMenuO"),
+    vthost::Host& host = test_host::host();
+    ASSERT_NE(host.find_menu("UserMenuO"), nullptr);
+    const std::string top = vthost::menu_layout(host.find_menu("UserMenuO")->children);
+    EXPECT_EQ(vthost::menu_layout(host.menubar), "File(), Edit(), View(), Insert(), Analysis(), Info(), "
+                                                 "Applications(), UserMenuO(" + top + "), Tools(), Window(), Help()");
+    EXPECT_EQ(top,
               "G14, G15, G16, G16a, GLABEL0, G7a, G7b, G7c, G7, G8, GLABEL1, "
               "CRO(C1, C2, GLABEL1C, C3, C4, GLABEL2C, C5), "
               "SEL(G9, G10, G11, GLABEL1A, G12, G13), GLABEL2, GEN(G4, G5), GLABEL3, G6o, G6, G3");
@@ -229,9 +260,9 @@ TEST_F(MenuTest, TheFinishedMenuReadsInItsDisplayOrder) {
         {"UserMenuO", "G3", VTCmdAbout},
     };
     for (const Binding& b : bindings) {
-        const fake_host::action* bound = fake_host::button_action(b.menu, b.button);
-        ASSERT_NE(bound, nullptr) << b.button;
-        EXPECT_EQ(bound->handler, b.handler) << b.button;
+        const vthost::Command* command = bound(b.menu, b.button);
+        ASSERT_NE(command, nullptr) << b.button;
+        EXPECT_EQ(command->action, b.handler) << b.button;
     }
 }
 
@@ -239,14 +270,13 @@ TEST_F(MenuTest, TheFinishedMenuReadsInItsDisplayOrder) {
 // action names new ids or refuses them (then the earlier separator id stays in place).
 TEST_F(MenuTest, SeparatorsAreBoundToDoNothingCommandsEvenWhenRepeatsAreRefused) {
     for (bool refuse_repeats : {false, true}) {
-        fake_host::install();
-        fake_host::refuse_repeated_actions = refuse_repeats;
+        test_host::install().accept_repeated_actions = !refuse_repeats;
         ASSERT_EQ(start(), 0);
         auto check = [&](const char* menu, const char* item) {
-            const fake_host::action* bound = fake_host::button_action(menu, item);
-            ASSERT_NE(bound, nullptr) << item << (refuse_repeats ? " (repeats refused)" : "");
-            EXPECT_EQ(bound->handler, &VTCmdNone) << item;
-            EXPECT_EQ(bound->access, &AccessAll) << item;
+            const vthost::Command* command = bound(menu, item);
+            ASSERT_NE(command, nullptr) << item << (refuse_repeats ? " (repeats refused)" : "");
+            EXPECT_EQ(command->action, &VTCmdNone) << item;
+            EXPECT_EQ(command->access, &AccessAll) << item;
         };
         for (const char* item : separators)
             check("UserMenuO", item);
@@ -265,51 +295,101 @@ TEST_F(MenuTest, SeparatorsAreBoundToDoNothingCommandsEvenWhenRepeatsAreRefused)
                 {"CRO", "GLABEL2C", "CRO"},           {"UserMenuO", "GLABEL2", "CRO"},
                 {"UserMenuO", "GLABEL3", "CRO"}};
     for (const Expected& e : kept) {
-        const fake_host::action* bound = fake_host::button_action(e.menu, e.item);
-        EXPECT_EQ(bound ? bound->name : "<no command>", e.action) << e.item;
+        const vthost::Command* command = bound(e.menu, e.item);
+        EXPECT_EQ(command ? command->name : "<no command>", e.action) << e.item;
     }
 }
 
 TEST_F(MenuTest, OnlyTheFourDocumentCommandsNeedACurrentModel) {
     ASSERT_EQ(start(), 0);
     const std::vector<std::string> model_commands = {"G14", "G15", "G16", "G16a"};
-    int buttons = 0;
+    std::vector<const vthost::MenuItem*> buttons;
+    collect_buttons(test_host::host().menubar, buttons);
     for (bool model : {false, true}) {
-        fake_host::has_current_model = model;
-        buttons = 0;
-        for (const auto& menu : fake_host::menus) {
-            for (const fake_host::menu_entry& item : menu.second) {
-                if (item.is_menu)
-                    continue;
-                buttons++;
-                const fake_host::action* bound = fake_host::button_action(menu.first, item.name);
-                ASSERT_NE(bound, nullptr) << item.name;
-                bool needs_model = std::find(model_commands.begin(), model_commands.end(),
-                                             item.name) != model_commands.end();
-                EXPECT_EQ(bound->access(), needs_model && !model ? 1 : 3)
-                    << item.name << (model ? " with" : " without") << " a current model";
-            }
+        if (model) test_host::host().open_model("PUMP", "PRT");
+        for (const vthost::MenuItem* item : buttons) {
+            const vthost::Command* command = test_host::host().command_by_id(item->command_id);
+            ASSERT_NE(command, nullptr) << item->name;
+            bool needs_model = std::find(model_commands.begin(), model_commands.end(),
+                                         item->name) != model_commands.end();
+            EXPECT_EQ(command->access(), needs_model && !model ? VT_ACCESS_UNAVAILABLE : VT_ACCESS_AVAILABLE)
+                << item->name << (model ? " with" : " without") << " a current model";
         }
     }
-    EXPECT_EQ(buttons, 24 + 7);
+    EXPECT_EQ(buttons.size(), 24u + 7u);
 }
 
 TEST_F(MenuTest, AccessFunctionsAskTheHostOnlyWhenAModelMatters) {
-    EXPECT_EQ(AccessAll(), 3);
-    EXPECT_TRUE(fake_host::calls.empty());
-    EXPECT_EQ(ModelAccess(), 1);
-    fake_host::has_current_model = true;
-    EXPECT_EQ(ModelAccess(), 3);
-    EXPECT_EQ(fake_host::calls, (Lines{"ProMdlCurrentGet()", "ProMdlCurrentGet()"}));
+    EXPECT_EQ(AccessAll(), VT_ACCESS_AVAILABLE);
+    EXPECT_TRUE(test_host::calls().empty());
+    EXPECT_EQ(ModelAccess(), VT_ACCESS_UNAVAILABLE);
+    test_host::host().open_model("PUMP", "PRT");
+    EXPECT_EQ(ModelAccess(), VT_ACCESS_AVAILABLE);
+    EXPECT_EQ(test_host::calls(), (Lines{"ProMdlCurrentGet()", "ProMdlCurrentGet()"}));
 }
 
 TEST_F(MenuTest, TerminateStopsTheLibraryAndPassesItsAnswerBack) {
     ASSERT_EQ(start(), 0);
     fake_pdm::answers["Stop"] = 7;
-    size_t host_calls = fake_host::calls.size();
+    size_t host_calls = test_host::host().recorded.size();
     EXPECT_EQ(bridge_terminate(), 7);
     EXPECT_EQ(fake_pdm::calls, (Lines{"BeforeInit", "Start", "AfterInit", "Stop"}));
-    EXPECT_EQ(fake_host::calls.size(), host_calls) << "nothing is unregistered";
+    EXPECT_EQ(test_host::host().recorded.size(), host_calls) << "nothing is unregistered";
+}
+
+// ---- the menu through the host, against the message files the add-in ships ------------------
+
+// The keys of a message file: every fourth line, from the first.
+std::vector<std::string> message_keys(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::vector<std::string> keys;
+    std::string line;
+    for (int n = 0; std::getline(in, line); n++) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (n % 4 == 0) keys.push_back(line);
+    }
+    return keys;
+}
+
+void label_items(const std::vector<vthost::MenuItem>& items, std::vector<const vthost::MenuItem*>& out) {
+    for (const vthost::MenuItem& item : items) {
+        if (item.builtin) continue;
+        out.push_back(&item);
+        label_items(item.children, out);
+    }
+}
+
+TEST_F(MenuTest, EveryItemAndCommandIsLabelledFromTheShippedMessageFiles) {
+    const std::string dist = vt_test::source_dir() + "/dist/text/";
+    for (const char* language : {"usascii", "german", "japanese"}) {
+        SCOPED_TRACE(language);
+        vthost::Host& host = test_host::install();
+        host.language = std::strcmp(language, "usascii") == 0 ? VT_LANG_ENGLISH : VT_LANG_GERMAN;
+        std::snprintf(text_dir_get(), GATEWAY_DIR_SIZE, "%s%s", dist.c_str(), language);
+        fake_pdm::reset();
+        ASSERT_EQ(start(), 0);
+
+        std::vector<std::string> keys = message_keys(dist + language + "/menu_vt_vexo.txt");
+        auto has_key = [&](const std::string& key) { return std::find(keys.begin(), keys.end(), key) != keys.end(); };
+        std::vector<const vthost::MenuItem*> items;
+        label_items(host.menubar, items);
+        EXPECT_EQ(items.size(), 1u + 3u + 24u + 7u) << "Vantor menu, three sub-menus, commands, separators";
+        for (const vthost::MenuItem* item : items) {
+            EXPECT_TRUE(item->labelled) << item->name << " [" << item->label_key << "]";
+            EXPECT_FALSE(item->label.empty()) << item->name;
+            EXPECT_TRUE(has_key(item->label_key)) << item->label_key;
+            if (item->kind == vthost::MenuItem::BUTTON) EXPECT_TRUE(has_key(item->help_key)) << item->help_key;
+        }
+        // The 24 commands behind the buttons carry a designation whose keys the file holds.
+        int designated = 0;
+        for (const vthost::Command& command : host.commands) {
+            if (!command.designated) continue;
+            designated++;
+            EXPECT_TRUE(has_key(command.label_key) && has_key(command.help_key) && has_key(command.description_key))
+                << command.name;
+        }
+        EXPECT_EQ(designated, 24);
+    }
 }
 
 } // namespace

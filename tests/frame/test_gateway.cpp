@@ -1,5 +1,6 @@
 // Host function gateway: the halving lookup over sorted tables of every size that matters, and
-// the forwarding entries against a table of recording host functions.  Entry caches live for the
+// the forwarding entries against vthost's host model, which records every call it receives, with
+// host functions of the tests' own for the members the model does not serve.  Entry caches live for the
 // whole process, so every forwarding case runs in a fresh child process.
 #include <gtest/gtest.h>
 
@@ -15,13 +16,13 @@
 
 #include "frame/gateway.h"
 #include "tests/support/child_test.h"
-#include "tests/support/recording_host.h"
+#include "tests/support/test_host.h"
 
 namespace {
 
-using recording_host::Call;
-using recording_host::typed;
-using recording_host::words;
+using vthost::HostCall;
+using vthost::other_function;
+using vthost::word_function;
 
 // ---- lookup ------------------------------------------------------------------------------------
 
@@ -189,52 +190,47 @@ const WordMember word_members[] = {
     {"ProAppfeatureTypeGet", 2, no_dir, true, -1, invoke<ProAppfeatureTypeGet, 2>},
 };
 
-// Every member's host function, with the parameter types the gateway passes it.
-std::vector<host_function_pair> full_host() {
-    using recording_host::handle_first_dir_last;
-    using recording_host::words_only;
+// Host functions for the members the host model does not serve, with the parameter types the
+// gateway passes them.
+std::vector<host_function_pair> other_members() {
+    using vthost::WITH_HANDLE_AND_DIRECTORY;
+    using vthost::WORDS_ONLY;
     return {
-        typed<"ProMenubarMenuAdd_v", int, int, const char*, const char*, const char*, int,
-              const char16_t*, const char*>(),
-        typed<"ProMenubarmenuMenuAdd_v", int, int, const char*, const char*, const char*,
-              const char*, int, const char16_t*, const char*>(),
-        typed<"ProMenubarmenuPushbuttonAdd_v", int, int, const char*, const char*, const char*,
-              const char*, const char*, int, int, const char16_t*, const char*>(),
-        typed<"ProCmdActionAdd_v", int, int, const char*, command_action, int, command_access, int,
-              int, int*>(),
-        typed<"ProCmdDesignate_v", int, int, int, const char*, const char*, const char*,
-              const char16_t*, const char*>(),
-        typed<"ProCmdIconSet_v", int, int, int, const char*, const char*>(),
-        typed<"ProNotificationSet_v", int, int, int, notify_hook>(),
-        typed<"ProCmdCmdIdFind_v", int, int, const char*, int*>(),
-        typed<"ProCmdBracketFuncAdd_v", int, int, int, command_bracket, const char*, void*>(),
-        typed<"ProMdlCurrentGet_v", int, int, void**>(),
-        typed<"ProMdlDataGet_v", int, int, void*, model_record*>(),
-        typed<"prodev_pass_version_info_v", int, int, int>(),
-        typed<"ProEngineerDisplayversionGet_v", int, int, char**>(),
-        words<"ProMessageDisplay_v", int, 12, handle_first_dir_last>(),
-        words<"ProMessageToBuffer_v", int, 13, handle_first_dir_last>(),
-        words<"ProMenubarmenuChkbuttonAdd_v", int, 8, handle_first_dir_last>(),
-        words<"ProMenubarmenuRadiogrpAdd_v", int, 10, handle_first_dir_last>(),
-        words<"ProMenuFileRegister_v", int, 3, handle_first_dir_last>(),
-        words<"ProMenuAuxfileRegister_v", int, 3, handle_first_dir_last>(),
-        words<"ProGraphicsPenPosition_v", void, 1>(),
-        words<"ProGraphicsLineDraw_v", void, 1>(),
-        words<"ProTextFontDefaultIdGet_v", void, 1>(),
-        words<"ProFeatinputFreeAllElems_v", void, 1>(),
-        words<"ProToolinputFreeAllElems_v", void, 1>(),
-        words<"ProGraphicsPolylineDraw_v", void, 2>(),
-        words<"ProGraphicsMultiPolylinesDraw_v", void, 3>(),
-        words<"ProGraphicsCircleDraw_v", void, 3>(),
-        words<"ProMessageClear_v", void, 0>(),
-        words<"ProIsPTModeler_v", int, 0>(),
-        words<"ProValueAlloc_v", int, 1>(),
-        words<"ProArrayFree_v", int, 1>(),
-        words<"ProGtolleadersFree_v", int, 1>(),
-        words<"ProAppfeatureTypeGet", int, 2>(),
-        words<"pro_term_plus", int, 1, words_only>(),
+        word_function<"ProMessageDisplay_v", int, 12, WITH_HANDLE_AND_DIRECTORY>(),
+        word_function<"ProMessageToBuffer_v", int, 13, WITH_HANDLE_AND_DIRECTORY>(),
+        word_function<"ProMenubarmenuChkbuttonAdd_v", int, 8, WITH_HANDLE_AND_DIRECTORY>(),
+        word_function<"ProMenubarmenuRadiogrpAdd_v", int, 10, WITH_HANDLE_AND_DIRECTORY>(),
+        word_function<"ProMenuFileRegister_v", int, 3, WITH_HANDLE_AND_DIRECTORY>(),
+        word_function<"ProMenuAuxfileRegister_v", int, 3, WITH_HANDLE_AND_DIRECTORY>(),
+        word_function<"ProGraphicsPenPosition_v", void, 1>(),
+        word_function<"ProGraphicsLineDraw_v", void, 1>(),
+        word_function<"ProTextFontDefaultIdGet_v", void, 1>(),
+        word_function<"ProFeatinputFreeAllElems_v", void, 1>(),
+        word_function<"ProToolinputFreeAllElems_v", void, 1>(),
+        word_function<"ProGraphicsPolylineDraw_v", void, 2>(),
+        word_function<"ProGraphicsMultiPolylinesDraw_v", void, 3>(),
+        word_function<"ProGraphicsCircleDraw_v", void, 3>(),
+        word_function<"ProMessageClear_v", void, 0>(),
+        word_function<"ProIsPTModeler_v", int, 0>(),
+        word_function<"ProValueAlloc_v", int, 1>(),
+        word_function<"ProArrayFree_v", int, 1>(),
+        word_function<"ProGtolleadersFree_v", int, 1>(),
+        word_function<"ProAppfeatureTypeGet", int, 2>(),
+        word_function<"pro_term_plus", int, 1, WORDS_ONLY>(),
     };
 }
+
+// Every member's host function: the model's own thirteen and the others above.
+std::vector<host_function_pair> full_host() { return vthost::host_function_table({}, other_members()); }
+
+// Hands the gateway a table of the test's own, kept alive here; the host stays as it is.
+void install_table(std::vector<host_function_pair> pairs) {
+    static std::vector<host_function_pair> kept;
+    kept = std::move(pairs);
+    gateway_install_table(kept.data(), static_cast<int>(kept.size()));
+}
+
+std::vector<HostCall>& calls() { return test_host::host().recorded; }
 
 // Words that do not fit 32 bits where gateway_word is wider: a truncating entry shows.
 std::vector<intptr_t> sample_words() {
@@ -249,13 +245,12 @@ std::vector<intptr_t> sample_words() {
 // Answers every host function with a value of its own: the length of its name plus 100.
 void answer_by_name() {
     for (const host_function_pair& pair : full_host()) {
-        recording_host::behaviour[pair.name] = [](const Call& call) { return int(call.name.size()) + 100; };
+        test_host::host().answers[pair.name] = [](const HostCall& call) { return int(call.name.size()) + 100; };
     }
 }
 
 void start_host(int handle) {
-    recording_host::reset();
-    recording_host::install(full_host());
+    test_host::install({}, other_members()).app_handle = handle;
     gateway_install_handle(handle);
     std::strcpy(text_dir_get(), "/app/text/usascii");
     std::strcpy(menus_dir_get(), "/app/text/usascii/menus");
@@ -281,11 +276,11 @@ VT_CHILD_TEST(GatewayEntries, TypedMembersPutTheHandleFirstAndTheDirectoryLast) 
     const intptr_t text = w(text_dir_get()), resource = w(resource_dir_get());
 
     auto expect_call = [](const char* name, int result, std::vector<intptr_t> expected) {
-        ASSERT_EQ(recording_host::calls.size(), 1u) << name;
-        EXPECT_EQ(recording_host::calls[0].name, name);
-        EXPECT_EQ(recording_host::calls[0].words, expected) << name;
+        ASSERT_EQ(calls().size(), 1u) << name;
+        EXPECT_EQ(calls()[0].name, name);
+        EXPECT_EQ(calls()[0].words, expected) << name;
         EXPECT_EQ(result, int(std::strlen(name)) + 100) << name;
-        recording_host::calls.clear();
+        calls().clear();
     };
 
     // Five caller words reach the host as seven: handle, the five, the text directory.
@@ -325,39 +320,39 @@ VT_CHILD_TEST(GatewayEntries, WordMembersPassEveryWordAndTheirDirectory) {
     const std::vector<intptr_t> sample = sample_words();
     for (const WordMember& member : word_members) {
         SCOPED_TRACE(member.table_name);
-        recording_host::calls.clear();
+        calls().clear();
         int result = member.call(sample);
         std::vector<intptr_t> expected = {31};
         expected.insert(expected.end(), sample.begin(), sample.begin() + member.count);
         if (member.dir != no_dir) expected.push_back(dir_word(member.dir));
-        ASSERT_EQ(recording_host::calls.size(), 1u);
-        EXPECT_EQ(recording_host::calls[0].name, member.table_name);
-        EXPECT_EQ(recording_host::calls[0].words, expected);
+        ASSERT_EQ(calls().size(), 1u);
+        EXPECT_EQ(calls()[0].name, member.table_name);
+        EXPECT_EQ(calls()[0].words, expected);
         if (member.has_result) {
             EXPECT_EQ(result, int(std::strlen(member.table_name)) + 100);
         }
     }
     // The directory passed is the buffer itself, with what start-up wrote into it.
     ProMenuFileRegister(1, 2, 3);
-    EXPECT_STREQ(reinterpret_cast<const char*>(recording_host::calls.back().words.back()),
+    EXPECT_STREQ(reinterpret_cast<const char*>(calls().back().words.back()),
                  "/app/text/usascii/menus");
     ProMessageDisplay(1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12);
-    EXPECT_STREQ(reinterpret_cast<const char*>(recording_host::calls.back().words.back()),
+    EXPECT_STREQ(reinterpret_cast<const char*>(calls().back().words.back()),
                  "/app/text/usascii");
 }
 
 VT_CHILD_TEST(GatewayEntries, TermPlusPassesItsWordAloneUnderItsOwnName) {
     start_host(31);
-    recording_host::behaviour["pro_term_plus"] = [](const Call&) { return 12; };
+    test_host::host().answers["pro_term_plus"] = [](const HostCall&) { return 12; };
     EXPECT_EQ(pro_term_plus(-9), 12);
-    ASSERT_EQ(recording_host::calls.size(), 1u);
-    EXPECT_EQ(recording_host::calls[0].name, "pro_term_plus");
-    EXPECT_EQ(recording_host::calls[0].words, std::vector<intptr_t>{-9});
+    ASSERT_EQ(calls().size(), 1u);
+    EXPECT_EQ(calls()[0].name, "pro_term_plus");
+    EXPECT_EQ(calls()[0].words, std::vector<intptr_t>{-9});
 }
 
 VT_CHILD_TEST(GatewayEntries, MissingFunctionFailsAndIsLookedUpAgainUntilFound) {
-    recording_host::reset();
-    recording_host::install({});
+    test_host::reset();
+    install_table({});
     gateway_install_handle(8);
     const std::vector<intptr_t> sample = sample_words();
     int id = 5;
@@ -377,10 +372,10 @@ VT_CHILD_TEST(GatewayEntries, MissingFunctionFailsAndIsLookedUpAgainUntilFound) 
     EXPECT_EQ(pro_term_plus(1), -1);
     EXPECT_EQ(id, 5);
     EXPECT_EQ(model, &id);
-    EXPECT_TRUE(recording_host::calls.empty());
+    EXPECT_TRUE(calls().empty());
 
     // Once the host holds them, the same entries find them.
-    recording_host::install(full_host());
+    install_table(full_host());
     answer_by_name();
     for (const WordMember& member : word_members) member.call(sample);
     ProMenubarMenuAdd("m", "l", "n", 1, file);
@@ -390,7 +385,7 @@ VT_CHILD_TEST(GatewayEntries, MissingFunctionFailsAndIsLookedUpAgainUntilFound) 
     prodev_pass_version_info(1);
     pro_term_plus(1);
     std::vector<std::string> found;
-    for (const Call& call : recording_host::calls) found.push_back(call.name);
+    for (const HostCall& call : calls()) found.push_back(call.name);
     std::vector<std::string> expected;
     for (const WordMember& member : word_members) expected.push_back(member.table_name);
     for (const char* name : {"ProMenubarMenuAdd_v", "ProCmdIconSet_v", "ProCmdCmdIdFind_v",
@@ -400,8 +395,8 @@ VT_CHILD_TEST(GatewayEntries, MissingFunctionFailsAndIsLookedUpAgainUntilFound) 
     EXPECT_EQ(found, expected);
 
     // From now on the cached functions are called without the table.
-    recording_host::install({});
-    recording_host::calls.clear();
+    install_table({});
+    calls().clear();
     for (const WordMember& member : word_members) {
         int result = member.call(sample);
         if (member.has_result) {
@@ -409,58 +404,60 @@ VT_CHILD_TEST(GatewayEntries, MissingFunctionFailsAndIsLookedUpAgainUntilFound) 
         }
     }
     EXPECT_EQ(ProCmdIconSet(1, "i"), int(std::strlen("ProCmdIconSet_v")) + 100);
-    EXPECT_EQ(recording_host::calls.size(), std::size(word_members) + 1);
+    EXPECT_EQ(calls().size(), std::size(word_members) + 1);
 }
 
 VT_CHILD_TEST(GatewayEntries, FirstFoundFunctionStaysAfterTheTableChanges) {
     start_host(1);
+    vthost::Model& current = test_host::host().open_model("PUMP", "PRT");
     void* model = nullptr;
     EXPECT_EQ(ProMdlCurrentGet(&model), 0);
+    EXPECT_EQ(model, &current);
     // A second table with another function under the same name is never consulted.
-    recording_host::install({typed<"ProMdlCurrentGet_v", int, int, void**, int>()});
-    recording_host::calls.clear();
+    install_table({other_function<"ProMdlCurrentGet_v", int, int, void**, int>()});
+    calls().clear();
     ProMdlCurrentGet(&model);
-    ASSERT_EQ(recording_host::calls.size(), 1u);
-    EXPECT_EQ(recording_host::calls[0].words.size(), 2u);
+    ASSERT_EQ(calls().size(), 1u);
+    EXPECT_EQ(calls()[0].words.size(), 2u);
 }
 
 VT_CHILD_TEST(GatewayEntries, AppfeatureTypeGetIsFoundOnlyWithoutTheSuffix) {
-    recording_host::reset();
-    recording_host::install({words<"ProAppfeatureTypeGet_v", int, 2>()});
+    test_host::reset();
+    install_table({word_function<"ProAppfeatureTypeGet_v", int, 2>()});
     EXPECT_EQ(ProAppfeatureTypeGet(1, 2), -1);
-    EXPECT_TRUE(recording_host::calls.empty());
-    recording_host::install({words<"ProAppfeatureTypeGet", int, 2>()});
-    recording_host::behaviour["ProAppfeatureTypeGet"] = [](const Call&) { return 4; };
+    EXPECT_TRUE(calls().empty());
+    install_table({word_function<"ProAppfeatureTypeGet", int, 2>()});
+    test_host::host().answers["ProAppfeatureTypeGet"] = [](const HostCall&) { return 4; };
     EXPECT_EQ(ProAppfeatureTypeGet(1, 2), 4);
-    EXPECT_EQ(recording_host::calls.size(), 1u);
+    EXPECT_EQ(calls().size(), 1u);
 }
 
 VT_CHILD_TEST(GatewayEntries, GtolleadersFreeFreesTheArrayOnlyAfterSuccess) {
     start_host(6);
     int leaders = 0;
     const intptr_t array = w(&leaders);
-    recording_host::behaviour["ProArrayFree_v"] = [](const Call&) { return 21; };
+    test_host::host().answers["ProArrayFree_v"] = [](const HostCall&) { return 21; };
 
-    recording_host::behaviour["ProGtolleadersFree_v"] = [](const Call&) { return -3; };
+    test_host::host().answers["ProGtolleadersFree_v"] = [](const HostCall&) { return -3; };
     EXPECT_EQ(ProGtolleadersFree(array), -3);
-    ASSERT_EQ(recording_host::calls.size(), 1u);
-    EXPECT_EQ(recording_host::calls[0].name, "ProGtolleadersFree_v");
-    EXPECT_EQ(recording_host::calls[0].words, (std::vector<intptr_t>{6, array}));
+    ASSERT_EQ(calls().size(), 1u);
+    EXPECT_EQ(calls()[0].name, "ProGtolleadersFree_v");
+    EXPECT_EQ(calls()[0].words, (std::vector<intptr_t>{6, array}));
 
-    recording_host::calls.clear();
-    recording_host::behaviour["ProGtolleadersFree_v"] = [](const Call&) { return 0; };
+    calls().clear();
+    test_host::host().answers["ProGtolleadersFree_v"] = [](const HostCall&) { return 0; };
     EXPECT_EQ(ProGtolleadersFree(array), 21);
-    ASSERT_EQ(recording_host::calls.size(), 2u);
-    EXPECT_EQ(recording_host::calls[0].name, "ProGtolleadersFree_v");
-    EXPECT_EQ(recording_host::calls[1].name, "ProArrayFree_v");
-    EXPECT_EQ(recording_host::calls[1].words, (std::vector<intptr_t>{6, array}));
+    ASSERT_EQ(calls().size(), 2u);
+    EXPECT_EQ(calls()[0].name, "ProGtolleadersFree_v");
+    EXPECT_EQ(calls()[1].name, "ProArrayFree_v");
+    EXPECT_EQ(calls()[1].words, (std::vector<intptr_t>{6, array}));
 }
 
 VT_CHILD_TEST(GatewayEntries, GtolleadersFreeWithoutArrayFreeGivesItsFailure) {
-    recording_host::reset();
-    recording_host::install({words<"ProGtolleadersFree_v", int, 1>()});
+    test_host::reset();
+    install_table({word_function<"ProGtolleadersFree_v", int, 1>()});
     EXPECT_EQ(ProGtolleadersFree(4), -1);
-    EXPECT_EQ(recording_host::calls.size(), 1u);
+    EXPECT_EQ(calls().size(), 1u);
 }
 
 }  // namespace

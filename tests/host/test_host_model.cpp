@@ -20,8 +20,8 @@ const int APP = 7;
 const char16_t MESSAGES[] = u"menu_vt_vexo.txt";
 
 int do_nothing(int, void*, void*) { return 0; }
-int available(void) { return ACCESS_AVAILABLE; }
-int unavailable(void) { return ACCESS_UNAVAILABLE; }
+int available(void) { return VT_ACCESS_AVAILABLE; }
+int unavailable(void) { return VT_ACCESS_UNAVAILABLE; }
 int bracket(int, void*, int entering, void*) { return entering; }
 int hook(void) { return 0; }
 
@@ -47,7 +47,7 @@ protected:
     std::string dir_text() const { return text_of(dir); }
     int add_command(const char* name, command_access access = available) {
         int id = -1;
-        EXPECT_EQ(ProCmdActionAdd_v(APP, name, do_nothing, 5, access, 1, 1, &id), HOST_OK);
+        EXPECT_EQ(ProCmdActionAdd_v(APP, name, do_nothing, 5, access, 1, 1, &id), VT_HOST_OK);
         return id;
     }
     std::vector<std::string> names(const std::vector<MenuItem>& items) {
@@ -89,52 +89,52 @@ TEST_F(HostTest, CommandIdsAreDistinctAndANameIsRegisteredOnce) {
     EXPECT_GE(first, FIRST_ADDIN_COMMAND_ID);
     EXPECT_NE(first, second);
     int id = 4242;
-    EXPECT_EQ(ProCmdActionAdd_v(APP, "g4cmd", do_nothing, 5, available, 1, 1, &id), HOST_NAME_IN_USE);
+    EXPECT_EQ(ProCmdActionAdd_v(APP, "g4cmd", do_nothing, 5, available, 1, 1, &id), VT_HOST_NAME_IN_USE);
     EXPECT_EQ(id, 4242);  // untouched
-    EXPECT_EQ(ProCmdActionAdd_v(APP, "XProCmdExit", do_nothing, 5, available, 1, 1, &id), HOST_NAME_IN_USE);
-    EXPECT_EQ(ProCmdActionAdd_v(APP, "", do_nothing, 5, available, 1, 1, &id), HOST_BAD_INPUTS);
-    EXPECT_EQ(ProCmdActionAdd_v(APP, "x", nullptr, 5, available, 1, 1, &id), HOST_BAD_INPUTS);
+    EXPECT_EQ(ProCmdActionAdd_v(APP, "XProCmdExit", do_nothing, 5, available, 1, 1, &id), VT_HOST_NAME_IN_USE);
+    EXPECT_EQ(ProCmdActionAdd_v(APP, "", do_nothing, 5, available, 1, 1, &id), VT_HOST_BAD_INPUTS);
+    EXPECT_EQ(ProCmdActionAdd_v(APP, "x", nullptr, 5, available, 1, 1, &id), VT_HOST_BAD_INPUTS);
     EXPECT_EQ(id, 4242);
     EXPECT_EQ(host.commands.size(), 5u);  // three built-ins and two of the add-in
 }
 
 TEST_F(HostTest, BuiltinCommandsAreFoundByName) {
     int id = 0;
-    EXPECT_EQ(ProCmdCmdIdFind_v(APP, "ProCmdWinCloseAsyn", &id), HOST_OK);
+    EXPECT_EQ(ProCmdCmdIdFind_v(APP, "ProCmdWinCloseAsyn", &id), VT_HOST_OK);
     EXPECT_EQ(id, 1);
-    EXPECT_EQ(ProCmdCmdIdFind_v(APP, "XProCmdModelSave", &id), HOST_OK);
+    EXPECT_EQ(ProCmdCmdIdFind_v(APP, "XProCmdModelSave", &id), VT_HOST_OK);
     EXPECT_EQ(id, 2);
-    EXPECT_EQ(ProCmdCmdIdFind_v(APP, "XProCmdExit", &id), HOST_OK);
+    EXPECT_EQ(ProCmdCmdIdFind_v(APP, "XProCmdExit", &id), VT_HOST_OK);
     EXPECT_EQ(id, 3);
     id = 99;
-    EXPECT_EQ(ProCmdCmdIdFind_v(APP, "XTestRadioGroupOpt", &id), HOST_NOT_FOUND);
-    EXPECT_EQ(ProCmdCmdIdFind_v(APP, "proCmdWinCloseAsyn", &id), HOST_NOT_FOUND);
+    EXPECT_EQ(ProCmdCmdIdFind_v(APP, "XTestRadioGroupOpt", &id), VT_HOST_NOT_FOUND);
+    EXPECT_EQ(ProCmdCmdIdFind_v(APP, "proCmdWinCloseAsyn", &id), VT_HOST_NOT_FOUND);
     EXPECT_EQ(id, 99);
 }
 
 TEST_F(HostTest, BracketsAttachOnlyToKnownCommands) {
-    EXPECT_EQ(ProCmdBracketFuncAdd_v(APP, 1, bracket, "VTBracketFunc", nullptr), HOST_OK);
-    EXPECT_EQ(ProCmdBracketFuncAdd_v(APP, 0, bracket, "VTBracketFunc", nullptr), HOST_BAD_INPUTS);
-    EXPECT_EQ(ProCmdBracketFuncAdd_v(APP, 1, nullptr, "none", nullptr), HOST_BAD_INPUTS);
+    EXPECT_EQ(ProCmdBracketFuncAdd_v(APP, 1, bracket, "VTBracketFunc", nullptr), VT_HOST_OK);
+    EXPECT_EQ(ProCmdBracketFuncAdd_v(APP, 0, bracket, "VTBracketFunc", nullptr), VT_HOST_BAD_INPUTS);
+    EXPECT_EQ(ProCmdBracketFuncAdd_v(APP, 1, nullptr, "none", nullptr), VT_HOST_BAD_INPUTS);
     ASSERT_EQ(host.command_by_name("ProCmdWinCloseAsyn")->brackets.size(), 1u);
     EXPECT_EQ(host.command_by_name("ProCmdWinCloseAsyn")->brackets[0].name, "VTBracketFunc");
 }
 
 TEST_F(HostTest, WrongApplicationHandleChangesNothing) {
     int id = 5;
-    EXPECT_EQ(ProCmdActionAdd_v(APP + 1, "g4cmd", do_nothing, 5, available, 1, 1, &id), HOST_BAD_INPUTS);
+    EXPECT_EQ(ProCmdActionAdd_v(APP + 1, "g4cmd", do_nothing, 5, available, 1, 1, &id), VT_HOST_BAD_INPUTS);
     EXPECT_EQ(id, 5);
     EXPECT_EQ(host.command_by_name("g4cmd"), nullptr);
-    EXPECT_EQ(ProNotificationSet_v(0, 19, reinterpret_cast<notify_hook>(hook)), HOST_BAD_INPUTS);
+    EXPECT_EQ(ProNotificationSet_v(0, 19, reinterpret_cast<notify_hook>(hook)), VT_HOST_BAD_INPUTS);
     EXPECT_TRUE(host.notifications.empty());
 }
 
 TEST_F(HostTest, RefusedFunctionsAnswerWithAnErrorAndDoNothing) {
     host.refused = {"ProCmdActionAdd_v", "ProNotificationSet_v", "prodev_pass_version_info_v"};
     int id = 5;
-    EXPECT_EQ(ProCmdActionAdd_v(APP, "g4cmd", do_nothing, 5, available, 1, 1, &id), HOST_GENERAL_ERROR);
+    EXPECT_EQ(ProCmdActionAdd_v(APP, "g4cmd", do_nothing, 5, available, 1, 1, &id), VT_HOST_GENERAL_ERROR);
     EXPECT_EQ(id, 5);
-    EXPECT_EQ(ProNotificationSet_v(APP, 19, reinterpret_cast<notify_hook>(hook)), HOST_GENERAL_ERROR);
+    EXPECT_EQ(ProNotificationSet_v(APP, 19, reinterpret_cast<notify_hook>(hook)), VT_HOST_GENERAL_ERROR);
     EXPECT_TRUE(host.notifications.empty());
     // The version hand-over refuses with 0, its only failure answer.
     EXPECT_EQ(prodev_pass_version_info_v(APP, 262004280), 0);
@@ -147,14 +147,14 @@ TEST_F(HostTest, RefusedFunctionsAnswerWithAnErrorAndDoNothing) {
 TEST_F(HostTest, DisplayVersionIsTheHostsText) {
     host.display_version = "26";
     char* text = nullptr;
-    ASSERT_EQ(ProEngineerDisplayversionGet_v(APP, &text), HOST_OK);
+    ASSERT_EQ(ProEngineerDisplayversionGet_v(APP, &text), VT_HOST_OK);
     EXPECT_STREQ(text, "26");
 }
 
 TEST_F(HostTest, MenusGoNextToTheirNeighbourAndButtonsAreAppended) {
     write("menu_vt_vexo.txt", "");
     std::string d = dir_text();
-    ASSERT_EQ(ProMenubarMenuAdd_v(APP, "UserMenuO", "VantorO", "Applications", 1, MESSAGES, d.c_str()), HOST_OK);
+    ASSERT_EQ(ProMenubarMenuAdd_v(APP, "UserMenuO", "VantorO", "Applications", 1, MESSAGES, d.c_str()), VT_HOST_OK);
     EXPECT_EQ(names(host.menubar), (std::vector<std::string>{"File", "Edit", "View", "Insert", "Analysis", "Info",
                                                              "Applications", "UserMenuO", "Tools", "Window",
                                                              "Help"}));
@@ -162,34 +162,34 @@ TEST_F(HostTest, MenusGoNextToTheirNeighbourAndButtonsAreAppended) {
     for (const char* button : {"G14", "GLABEL1", "G3"})
         ASSERT_EQ(ProMenubarmenuPushbuttonAdd_v(APP, "UserMenuO", button, "k", "h", nullptr, 1, id, MESSAGES,
                                                 d.c_str()),
-                  HOST_OK);
+                  VT_HOST_OK);
     // Two sub-menus after the same neighbour: the later one ends up first.
-    ASSERT_EQ(ProMenubarmenuMenuAdd_v(APP, "UserMenuO", "SEL", "SEL_label", "GLABEL1", 1, MESSAGES, d.c_str()), HOST_OK);
-    ASSERT_EQ(ProMenubarmenuMenuAdd_v(APP, "UserMenuO", "CRO", "CRO_label", "GLABEL1", 1, MESSAGES, d.c_str()), HOST_OK);
-    ASSERT_EQ(ProMenubarmenuMenuAdd_v(APP, "UserMenuO", "TOP", "k", "G14", 0, MESSAGES, d.c_str()), HOST_OK);
+    ASSERT_EQ(ProMenubarmenuMenuAdd_v(APP, "UserMenuO", "SEL", "SEL_label", "GLABEL1", 1, MESSAGES, d.c_str()), VT_HOST_OK);
+    ASSERT_EQ(ProMenubarmenuMenuAdd_v(APP, "UserMenuO", "CRO", "CRO_label", "GLABEL1", 1, MESSAGES, d.c_str()), VT_HOST_OK);
+    ASSERT_EQ(ProMenubarmenuMenuAdd_v(APP, "UserMenuO", "TOP", "k", "G14", 0, MESSAGES, d.c_str()), VT_HOST_OK);
     EXPECT_EQ(names(host.find_menu("UserMenuO")->children),
               (std::vector<std::string>{"TOP", "G14", "GLABEL1", "CRO", "SEL", "G3"}));
-    ASSERT_EQ(ProMenubarmenuPushbuttonAdd_v(APP, "SEL", "G9", "k", "h", nullptr, 1, id, MESSAGES, d.c_str()), HOST_OK);
+    ASSERT_EQ(ProMenubarmenuPushbuttonAdd_v(APP, "SEL", "G9", "k", "h", nullptr, 1, id, MESSAGES, d.c_str()), VT_HOST_OK);
     EXPECT_EQ(host.find_button("G9")->command_id, id);
 }
 
 TEST_F(HostTest, MenuCallsThatTheHostRefuses) {
     std::string d = dir_text();
     int id = add_command("G14");
-    EXPECT_EQ(ProMenubarMenuAdd_v(APP, "UserMenuO", "VantorO", "Nowhere", 1, MESSAGES, d.c_str()), HOST_NOT_FOUND);
+    EXPECT_EQ(ProMenubarMenuAdd_v(APP, "UserMenuO", "VantorO", "Nowhere", 1, MESSAGES, d.c_str()), VT_HOST_NOT_FOUND);
     EXPECT_EQ(host.find_menu("UserMenuO"), nullptr);
-    EXPECT_EQ(ProMenubarMenuAdd_v(APP, "Tools", "VantorO", "Applications", 1, MESSAGES, d.c_str()), HOST_NAME_IN_USE);
-    EXPECT_EQ(ProMenubarMenuAdd_v(APP, "UserMenuO", "VantorO", "Applications", 1, nullptr, d.c_str()), HOST_BAD_INPUTS);
+    EXPECT_EQ(ProMenubarMenuAdd_v(APP, "Tools", "VantorO", "Applications", 1, MESSAGES, d.c_str()), VT_HOST_NAME_IN_USE);
+    EXPECT_EQ(ProMenubarMenuAdd_v(APP, "UserMenuO", "VantorO", "Applications", 1, nullptr, d.c_str()), VT_HOST_BAD_INPUTS);
     EXPECT_EQ(ProMenubarmenuPushbuttonAdd_v(APP, "UserMenuO", "G14", "k", "h", nullptr, 1, id, MESSAGES, d.c_str()),
-              HOST_NOT_FOUND);
-    ASSERT_EQ(ProMenubarMenuAdd_v(APP, "UserMenuO", "VantorO", "Applications", 1, MESSAGES, d.c_str()), HOST_OK);
+              VT_HOST_NOT_FOUND);
+    ASSERT_EQ(ProMenubarMenuAdd_v(APP, "UserMenuO", "VantorO", "Applications", 1, MESSAGES, d.c_str()), VT_HOST_OK);
     EXPECT_EQ(ProMenubarmenuPushbuttonAdd_v(APP, "UserMenuO", "G14", "k", "h", nullptr, 1, 9999, MESSAGES, d.c_str()),
-              HOST_BAD_INPUTS);
+              VT_HOST_BAD_INPUTS);
     ASSERT_EQ(ProMenubarmenuPushbuttonAdd_v(APP, "UserMenuO", "G14", "k", "h", nullptr, 1, id, MESSAGES, d.c_str()),
-              HOST_OK);
+              VT_HOST_OK);
     EXPECT_EQ(ProMenubarmenuPushbuttonAdd_v(APP, "UserMenuO", "G14", "k", "h", nullptr, 1, id, MESSAGES, d.c_str()),
-              HOST_NAME_IN_USE);
-    EXPECT_EQ(ProMenubarmenuMenuAdd_v(APP, "UserMenuO", "SEL", "k", "GLABEL9", 1, MESSAGES, d.c_str()), HOST_NOT_FOUND);
+              VT_HOST_NAME_IN_USE);
+    EXPECT_EQ(ProMenubarmenuMenuAdd_v(APP, "UserMenuO", "SEL", "k", "GLABEL9", 1, MESSAGES, d.c_str()), VT_HOST_NOT_FOUND);
     EXPECT_EQ(host.find_menu("SEL"), nullptr);
     EXPECT_EQ(host.find_menu("UserMenuO")->children.size(), 1u);
 }
@@ -199,14 +199,14 @@ TEST_F(HostTest, LabelsComeFromTheMessageFileInTheAppendedDirectory) {
           "VantorO\nVantor\n#\n#\n"
           "g14_label\r\nDocument data\r\nDokumentdaten\r\n#\r\n");
     std::string d = dir_text();
-    ASSERT_EQ(ProMenubarMenuAdd_v(APP, "UserMenuO", "VantorO", "Applications", 1, MESSAGES, d.c_str()), HOST_OK);
+    ASSERT_EQ(ProMenubarMenuAdd_v(APP, "UserMenuO", "VantorO", "Applications", 1, MESSAGES, d.c_str()), VT_HOST_OK);
     int id = add_command("G14");
     ASSERT_EQ(ProMenubarmenuPushbuttonAdd_v(APP, "UserMenuO", "G14", "g14_label", "h", nullptr, 1, id, MESSAGES,
                                             d.c_str()),
-              HOST_OK);
+              VT_HOST_OK);
     ASSERT_EQ(ProMenubarmenuPushbuttonAdd_v(APP, "UserMenuO", "G15", "g15_label", "h", nullptr, 1, id, MESSAGES,
                                             d.c_str()),
-              HOST_OK);
+              VT_HOST_OK);
     EXPECT_EQ(host.find_menu("UserMenuO")->label, "Vantor");
     EXPECT_EQ(host.find_button("G14")->label, "Document data");
     EXPECT_TRUE(host.find_button("G14")->labelled);
@@ -214,7 +214,7 @@ TEST_F(HostTest, LabelsComeFromTheMessageFileInTheAppendedDirectory) {
     // A directory without the file: the item is there, unlabelled.
     std::string elsewhere = d + "/nothing-here";
     ASSERT_EQ(ProMenubarmenuMenuAdd_v(APP, "UserMenuO", "SEL", "VantorO", nullptr, 1, MESSAGES, elsewhere.c_str()),
-              HOST_OK);
+              VT_HOST_OK);
     EXPECT_FALSE(host.find_menu("SEL")->labelled);
 }
 
@@ -222,8 +222,8 @@ TEST_F(HostTest, TranslatedLabelsForOtherLanguages) {
     write("menu_vt_vexo.txt", "g14_label\nDocument data\nDokumentdaten\n#\ng15_label\nPart data\n#\n#\n");
     host.language = 3;
     std::string d = dir_text();
-    ASSERT_EQ(ProMenubarMenuAdd_v(APP, "UserMenuO", "g14_label", "Applications", 1, MESSAGES, d.c_str()), HOST_OK);
-    ASSERT_EQ(ProMenubarmenuMenuAdd_v(APP, "UserMenuO", "SEL", "g15_label", nullptr, 1, MESSAGES, d.c_str()), HOST_OK);
+    ASSERT_EQ(ProMenubarMenuAdd_v(APP, "UserMenuO", "g14_label", "Applications", 1, MESSAGES, d.c_str()), VT_HOST_OK);
+    ASSERT_EQ(ProMenubarmenuMenuAdd_v(APP, "UserMenuO", "SEL", "g15_label", nullptr, 1, MESSAGES, d.c_str()), VT_HOST_OK);
     EXPECT_EQ(host.find_menu("UserMenuO")->label, "Dokumentdaten");
     EXPECT_EQ(host.find_menu("SEL")->label, "Part data");  // "#": no translation
 }
@@ -257,42 +257,42 @@ TEST_F(HostTest, IconsAreLookedUpInTheResourceDirectory) {
     write("help_g6.gif", "GIF89a");
     std::string d = dir_text();
     int id = add_command("G6");
-    EXPECT_EQ(ProCmdIconSet_v(APP, id, "help_g6.gif", d.c_str()), HOST_OK);
+    EXPECT_EQ(ProCmdIconSet_v(APP, id, "help_g6.gif", d.c_str()), VT_HOST_OK);
     EXPECT_TRUE(host.command_by_id(id)->icon_found);
-    EXPECT_EQ(ProCmdIconSet_v(APP, id, "about_g3.gif", d.c_str()), HOST_NOT_FOUND);
+    EXPECT_EQ(ProCmdIconSet_v(APP, id, "about_g3.gif", d.c_str()), VT_HOST_NOT_FOUND);
     EXPECT_FALSE(host.command_by_id(id)->icon_found);
     EXPECT_EQ(host.command_by_id(id)->icon_file, "about_g3.gif");
-    EXPECT_EQ(ProCmdIconSet_v(APP, 1, "help_g6.gif", d.c_str()), HOST_BAD_INPUTS);  // a built-in
-    EXPECT_EQ(ProCmdDesignate_v(APP, 9999, "k", "h", "h", MESSAGES, d.c_str()), HOST_BAD_INPUTS);
-    EXPECT_EQ(ProCmdDesignate_v(APP, id, "g6_label", "g6_help", "g6_help", MESSAGES, d.c_str()), HOST_OK);
+    EXPECT_EQ(ProCmdIconSet_v(APP, 1, "help_g6.gif", d.c_str()), VT_HOST_BAD_INPUTS);  // a built-in
+    EXPECT_EQ(ProCmdDesignate_v(APP, 9999, "k", "h", "h", MESSAGES, d.c_str()), VT_HOST_BAD_INPUTS);
+    EXPECT_EQ(ProCmdDesignate_v(APP, id, "g6_label", "g6_help", "g6_help", MESSAGES, d.c_str()), VT_HOST_OK);
     EXPECT_TRUE(host.command_by_id(id)->designated);
 }
 
 TEST_F(HostTest, CurrentModelAndItsRecord) {
     void* model = nullptr;
-    EXPECT_EQ(ProMdlCurrentGet_v(APP, &model), HOST_NOT_FOUND);
+    EXPECT_EQ(ProMdlCurrentGet_v(APP, &model), VT_HOST_NOT_FOUND);
     EXPECT_EQ(model, nullptr);
-    host.models.push_back(std::make_unique<Model>(Model{"M\xC3\x9CHLE", "PRT", 1}));
-    EXPECT_EQ(ProMdlCurrentGet_v(APP, &model), HOST_NOT_FOUND);  // its window is not current
+    host.models.push_back(std::make_unique<Model>(Model{"M\xC3\x9CHLE", "PRT", 1, {}}));
+    EXPECT_EQ(ProMdlCurrentGet_v(APP, &model), VT_HOST_NOT_FOUND);  // its window is not current
     host.current_window = 1;
-    ASSERT_EQ(ProMdlCurrentGet_v(APP, &model), HOST_OK);
+    ASSERT_EQ(ProMdlCurrentGet_v(APP, &model), VT_HOST_OK);
     EXPECT_EQ(model, host.models[0].get());
     model_record record;
     memset(&record, 0x55, sizeof record);
-    ASSERT_EQ(ProMdlDataGet_v(APP, model, &record), HOST_OK);
+    ASSERT_EQ(ProMdlDataGet_v(APP, model, &record), VT_HOST_OK);
     EXPECT_EQ(std::u16string(record.name), u"M\u00DCHLE");
     EXPECT_EQ(std::u16string(record.type), u"PRT");
     EXPECT_EQ(record.name[79], 0);
     // A handle that is no model in session.
     int not_a_model = 0;
-    EXPECT_EQ(ProMdlDataGet_v(APP, &not_a_model, &record), HOST_BAD_INPUTS);
+    EXPECT_EQ(ProMdlDataGet_v(APP, &not_a_model, &record), VT_HOST_BAD_INPUTS);
     host.models.clear();
-    EXPECT_EQ(ProMdlDataGet_v(APP, model, &record), HOST_BAD_INPUTS);
+    EXPECT_EQ(ProMdlDataGet_v(APP, model, &record), VT_HOST_BAD_INPUTS);
 }
 
 TEST(ModelRecord, LongNamesAreCutToTheField) {
     model_record record;
-    fill_model_record(Model{std::string(100, 'N'), "ASMX", 0}, &record);
+    fill_model_record(Model{std::string(100, 'N'), "ASMX", 0, {}}, &record);
     EXPECT_EQ(std::u16string(record.name).size(), 79u);
     EXPECT_EQ(std::u16string(record.type), u"ASM");
 }
@@ -330,7 +330,7 @@ TEST_F(HostTest, MenuListingShowsStateLabelAndIcon) {
     write("menu_vt_vexo.txt", "VantorO\nVantor\n#\n#\ng14_label\nDocument data\n#\n#\n");
     write("Docdata_g14.gif", "GIF89a");
     std::string d = dir_text();
-    ASSERT_EQ(ProMenubarMenuAdd_v(APP, "UserMenuO", "VantorO", "Applications", 1, MESSAGES, d.c_str()), HOST_OK);
+    ASSERT_EQ(ProMenubarMenuAdd_v(APP, "UserMenuO", "VantorO", "Applications", 1, MESSAGES, d.c_str()), VT_HOST_OK);
     int g14 = add_command("G14", unavailable);
     int g6 = add_command("G6", available);
     int none = add_command("labelcmd", available);

@@ -6,7 +6,8 @@
 #include "bridge/bridge.h"
 #include "frame/entry.h"
 #include "tests/support/child.h"
-#include "tests/support/fake_host.h"
+#include "frame/vt_constants.h"
+#include "tests/support/test_host.h"
 #include "text/text.h"
 
 namespace addin_session {
@@ -19,7 +20,7 @@ int start(const host_function_pair* table, int count, int language) {
     static char16_t error_buffer[512];
     static const char16_t module_w[] = u"vt_vexo";
     return user_initialize_plus(1, argv, "26", "2004280", 0, error_buffer, app_dir.c_str(), module_w,
-                                "vt_vexo", fake_host::app_handle, 0, table, count, language);
+                                "vt_vexo", test_host::app_handle, 0, table, count, language);
 }
 
 namespace {
@@ -35,33 +36,33 @@ model_record wide_record(const std::u16string& name, const std::u16string& type)
 }  // namespace
 
 void work() {
-    model_record plain = fake_host::make_record("PUMP", "PRT");
+    vthost::Host& host = test_host::host();
+    model_record plain = test_host::make_record("PUMP", "PRT");
     model_record scripts = wide_record(u"\u00c9TAGE-\u3042\u05d0\u0416\u20ac", u"ASM");
     // Name and type fill their fields without a terminator.
     model_record full = wide_record(std::u16string(80, u'\u3042'), u"DRWX");
 
     for (const model_record* record : {&plain, &scripts, &full}) {
         model_record copy = *record;
-        fake_host::has_current_model = true;
-        fake_host::current_record = copy;
-        fake_host::notify(19, &copy);
-        fake_host::notify(24);
-        fake_host::notify(1);
-        fake_host::notify(3);
-        fake_host::notify(8, &copy, &plain);
-        fake_host::notify(6, &plain, &copy);
-        fake_host::run_command("ProCmdWinCloseAsyn");
-        fake_host::notify(9);
-        fake_host::notify(11, &copy);
+        host.open_model("", "").record = copy;
+        host.notify(VT_NOTIFY_AFTER_OPEN, &copy);
+        host.notify(VT_NOTIFY_WINDOW_CHANGED);
+        host.notify(VT_NOTIFY_BEFORE_SAVE);
+        host.notify(VT_NOTIFY_REGENERATE);
+        host.notify(VT_NOTIFY_COPY, &copy, &plain);
+        host.notify(VT_NOTIFY_RENAME, &plain, &copy);
+        test_host::run_command("ProCmdWinCloseAsyn");
+        host.notify(VT_NOTIFY_BEFORE_CLOSE);
+        host.notify(VT_NOTIFY_AFTER_CLOSE, &copy);
     }
-    fake_host::has_current_model = false;
-    fake_host::notify(1);
-    fake_host::notify(24);
-    fake_host::run_command("XProCmdExit");
+    host.current_window = 0;
+    host.notify(VT_NOTIFY_BEFORE_SAVE);
+    host.notify(VT_NOTIFY_WINDOW_CHANGED);
+    test_host::run_command("XProCmdExit");
 
-    for (const auto& registered : fake_host::actions) {
-        if (registered.second.access != nullptr) registered.second.access();
-        if (registered.second.handler != nullptr) registered.second.handler(registered.first, nullptr, nullptr);
+    for (const vthost::Command& command : host.commands) {
+        if (command.access != nullptr) command.access();
+        if (command.action != nullptr) command.action(command.id, nullptr, nullptr);
     }
     text_work();
 }
@@ -70,7 +71,9 @@ void text_work() {
     const int saved = lang_get();
     static const char16_t* const names[] = {u"PUMP", u"\u00e9\u20ac\u0141", u"\u05d0\u05ea\u05eb",
                                             u"\u3042\uff71A", u"\u0416\u0391\u011f", u""};
-    for (int language : {0, 1, 3, 4, 8, 12, 13, 14, 15, 11, 6}) {
+    for (int language : {VT_LANG_ENGLISH, VT_LANG_JAPANESE, VT_LANG_GERMAN, VT_LANG_RUSSIAN, VT_LANG_KOREAN,
+                         VT_LANG_HEBREW, VT_LANG_GREEK, VT_LANG_TURKISH, VT_LANG_CZECH, VT_LANG_CUSTOM,
+                         VT_LANG_CUSTOM_MULTIBYTE}) {
         lang_set(language);
         for (const char16_t* name : names) {
             char narrow[4 * 80 + 1];
@@ -95,9 +98,9 @@ void text_work() {
     lang_set(saved);
 }
 
-std::vector<std::string> call_names(const std::vector<std::string>& calls) {
+std::vector<std::string> call_names() {
     std::vector<std::string> names;
-    for (const std::string& call : calls) names.push_back(call.substr(0, call.find('(')));
+    for (const std::string& call : test_host::calls()) names.push_back(call.substr(0, call.find('(')));
     return names;
 }
 

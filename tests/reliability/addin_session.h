@@ -1,5 +1,5 @@
 // The add-in in one process, as the host drives it: start-up through user_initialize_plus against
-// the recording fake host and the recording client fake, then a working session.  Used by the
+// vthost's host model and the recording client fake, then a working session.  Used by the
 // fault-injection scenarios, which run in child processes (the gateway caches what it finds).
 #ifndef VT_TEST_ADDIN_SESSION_H
 #define VT_TEST_ADDIN_SESSION_H
@@ -23,8 +23,8 @@ void work();
 // Formatting and conversions of names in several languages; leaves the language as it found it.
 void text_work();
 
-// The names of the recorded host calls ("ProCmdActionAdd(...)" gives "ProCmdActionAdd").
-std::vector<std::string> call_names(const std::vector<std::string>& calls);
+// The names of the host calls recorded so far, without the "_v" of the table names.
+std::vector<std::string> call_names();
 
 std::string joined(const std::vector<std::string>& parts, const char* separator = "|");
 

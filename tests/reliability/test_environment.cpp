@@ -13,21 +13,21 @@
 #include "tests/fake_pdm/fake_pdm.h"
 #include "tests/reliability/addin_session.h"
 #include "tests/support/child.h"
-#include "tests/support/fake_host.h"
+#include "tests/support/test_host.h"
 #include "text/text.h"
 
 // The language comes from the environment when a conversion comes before start-up; the session
 // then runs in it, and start-up hands the same code back as the host's language.
 VT_CHILD(environment_session) {
     fake_pdm::reset();
-    fake_host::install();
+    test_host::install();
     // Windows keeps no empty variables: there an empty value leaves PRO_LANG absent.
     printf("PRO_LANG %s\n", getenv("PRO_LANG") != nullptr ? "present" : "absent");
     char narrow[64];
     pro_wstr_to_str(narrow, u"PUMP");
     int language = lang_get();
     addin_session::text_work();
-    int status = addin_session::start(fake_host::table(), fake_host::table_count(), language);
+    int status = addin_session::start(test_host::table(), test_host::table_count(), language);
     addin_session::work();
     user_terminate_plus();
     const char* lang = getenv("LANG");

@@ -14,7 +14,7 @@
 #include "tests/fake_pdm/fake_pdm.h"
 #include "tests/reliability/addin_session.h"
 #include "tests/support/child.h"
-#include "tests/support/fake_host.h"
+#include "tests/support/test_host.h"
 
 namespace {
 
@@ -56,9 +56,9 @@ void report_allocations() {
 // Start-up alone fails.
 VT_CHILD(heap_fault_startup) {
     fake_pdm::reset();
-    fake_host::reset();
+    test_host::reset();
     arm_heap();
-    int status = addin_session::start(fake_host::table(), fake_host::table_count());
+    int status = addin_session::start(test_host::table(), test_host::table_count());
     report_allocations();
     return status == 0 && fake_pdm::calls.size() == 3 && fake_pdm::calls.back() == "AfterInit" ? 0 : 3;
 }
@@ -66,9 +66,9 @@ VT_CHILD(heap_fault_startup) {
 // Start-up in Japanese (EUC mode, the wide path of the formatter) fails.
 VT_CHILD(heap_fault_startup_japanese) {
     fake_pdm::reset();
-    fake_host::reset();
+    test_host::reset();
     arm_heap();
-    int status = addin_session::start(fake_host::table(), fake_host::table_count(), 1);
+    int status = addin_session::start(test_host::table(), test_host::table_count(), 1);
     report_allocations();
     return status == 0 ? 0 : 3;
 }
@@ -76,8 +76,8 @@ VT_CHILD(heap_fault_startup_japanese) {
 // A session after a sound start-up fails: hooks, commands, formatter, conversions.
 VT_CHILD(heap_fault_session) {
     fake_pdm::reset();
-    fake_host::reset();
-    if (addin_session::start(fake_host::table(), fake_host::table_count()) != 0) return 4;
+    test_host::reset();
+    if (addin_session::start(test_host::table(), test_host::table_count()) != 0) return 4;
     arm_heap();
     addin_session::work();
     user_terminate_plus();

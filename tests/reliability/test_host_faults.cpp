@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -16,112 +17,25 @@
 #include "tests/fake_pdm/fake_pdm.h"
 #include "tests/reliability/addin_session.h"
 #include "tests/support/child.h"
-#include "tests/support/fake_host.h"
+#include "frame/vt_constants.h"
+#include "tests/support/test_host.h"
 
 namespace {
 
 using addin_session::call_names;
 using addin_session::joined;
 
-// ---- refusing host functions, with the host's own parameter lists ---------------------------
-
-void note_refusal(const char* name) { fake_host::calls.push_back(std::string(name) + "(refused)"); }
-
-int refuse_menubar_menu_add(int, const char*, const char*, const char*, int, const char16_t*, const char*) {
-    note_refusal("ProMenubarMenuAdd");
-    return -1;
-}
-int refuse_menubarmenu_menu_add(int, const char*, const char*, const char*, const char*, int, const char16_t*,
-                                const char*) {
-    note_refusal("ProMenubarmenuMenuAdd");
-    return -1;
-}
-int refuse_pushbutton_add(int, const char*, const char*, const char*, const char*, const char*, int, int,
-                          const char16_t*, const char*) {
-    note_refusal("ProMenubarmenuPushbuttonAdd");
-    return -1;
-}
-int refuse_action_add(int, const char*, command_action, int, command_access, int, int, int*) {
-    note_refusal("ProCmdActionAdd");
-    return -1;
-}
-int refuse_designate(int, int, const char*, const char*, const char*, const char16_t*, const char*) {
-    note_refusal("ProCmdDesignate");
-    return -1;
-}
-int refuse_icon_set(int, int, const char*, const char*) {
-    note_refusal("ProCmdIconSet");
-    return -1;
-}
-int refuse_notification_set(int, int, notify_hook) {
-    note_refusal("ProNotificationSet");
-    return -1;
-}
-int refuse_id_find(int, const char*, int*) {
-    note_refusal("ProCmdCmdIdFind");
-    return -1;
-}
-int refuse_bracket_add(int, int, command_bracket, const char*, void*) {
-    note_refusal("ProCmdBracketFuncAdd");
-    return -1;
-}
-int refuse_current_get(int, void**) {
-    note_refusal("ProMdlCurrentGet");
-    return -1;
-}
-int refuse_data_get(int, void*, model_record*) {
-    note_refusal("ProMdlDataGet");
-    return -1;
-}
-int refuse_version_info(int, int) {
-    note_refusal("prodev_pass_version_info");
-    return 0;  // the host does not accept the frame's version
-}
-int refuse_display_version(int, char**) {
-    note_refusal("ProEngineerDisplayversionGet");
-    return -1;
-}
-
-template <typename F>
-host_function as_host_function(F* function) {
-    return reinterpret_cast<host_function>(function);
-}
-
-const std::map<std::string, host_function>& refusers() {
-    static const std::map<std::string, host_function> table = {
-        {"ProMenubarMenuAdd", as_host_function(refuse_menubar_menu_add)},
-        {"ProMenubarmenuMenuAdd", as_host_function(refuse_menubarmenu_menu_add)},
-        {"ProMenubarmenuPushbuttonAdd", as_host_function(refuse_pushbutton_add)},
-        {"ProCmdActionAdd", as_host_function(refuse_action_add)},
-        {"ProCmdDesignate", as_host_function(refuse_designate)},
-        {"ProCmdIconSet", as_host_function(refuse_icon_set)},
-        {"ProNotificationSet", as_host_function(refuse_notification_set)},
-        {"ProCmdCmdIdFind", as_host_function(refuse_id_find)},
-        {"ProCmdBracketFuncAdd", as_host_function(refuse_bracket_add)},
-        {"ProMdlCurrentGet", as_host_function(refuse_current_get)},
-        {"ProMdlDataGet", as_host_function(refuse_data_get)},
-        {"prodev_pass_version_info", as_host_function(refuse_version_info)},
-        {"ProEngineerDisplayversionGet", as_host_function(refuse_display_version)},
-    };
-    return table;
-}
-
-// The fake host's table with VT_HOST_FUNCTION left out (VT_HOST_MODE=missing) or refusing
-// (VT_HOST_MODE=refuse); the whole table otherwise.  Order stays the host's.
+// The host model with VT_HOST_FUNCTION left out of its table (VT_HOST_MODE=missing) or refusing
+// (VT_HOST_MODE=refuse: -1, or 0 from prodev_pass_version_info); the whole host otherwise.
 std::vector<host_function_pair> faulty_table() {
     const char* function = getenv("VT_HOST_FUNCTION");
     const char* mode = getenv("VT_HOST_MODE");
     std::string table_name = function != nullptr ? std::string(function) + "_v" : "";
-    std::vector<host_function_pair> pairs;
-    for (int i = 0; i < fake_host::table_count(); ++i) {
-        host_function_pair pair = fake_host::table()[i];
-        if (table_name == pair.name && mode != nullptr) {
-            if (strcmp(mode, "missing") == 0) continue;
-            if (strcmp(mode, "refuse") == 0) pair.function = refusers().at(function);
-        }
-        pairs.push_back(pair);
-    }
-    return pairs;
+    vthost::Host& host = test_host::reset();
+    std::set<std::string> missing;
+    if (mode != nullptr && strcmp(mode, "missing") == 0) missing.insert(table_name);
+    if (mode != nullptr && strcmp(mode, "refuse") == 0) host.refused.insert(table_name);
+    return vthost::host_function_table(missing);
 }
 
 }  // namespace
@@ -129,19 +43,20 @@ std::vector<host_function_pair> faulty_table() {
 // Start-up and a short session against the faulty host; every fact on a line of its own.
 VT_CHILD(host_fault) {
     fake_pdm::reset();
-    fake_host::reset();
     static std::vector<host_function_pair> table = faulty_table();
     int status = addin_session::start(table.data(), static_cast<int>(table.size()));
     printf("status: %d\n", status);
-    printf("host: %s\n", joined(call_names(fake_host::calls), " ").c_str());
+    printf("host: %s\n", joined(call_names(), " ").c_str());
     printf("pdm: %s\n", joined(fake_pdm::calls).c_str());
     fake_pdm::calls.clear();
     if (status != 0) return 0;
 
-    fake_host::has_current_model = true;
-    printf("save: %d\n", fake_host::notify(1));
-    fake_host::notify(24);
-    fake_host::run_command("ProCmdWinCloseAsyn");
+    vthost::Host& host = test_host::host();
+    host.open_model("PUMP", "PRT");
+    std::optional<int> save = host.notify(VT_NOTIFY_BEFORE_SAVE);
+    printf("save: %s\n", save ? std::to_string(*save).c_str() : "no hook");
+    host.notify(VT_NOTIFY_WINDOW_CHANGED);
+    test_host::run_command("ProCmdWinCloseAsyn");
     printf("model access: %d\n", ModelAccess());
     addin_session::work();
     fake_pdm::calls.erase(fake_pdm::calls.begin() + std::min<size_t>(fake_pdm::calls.size(), 4),
@@ -303,7 +218,7 @@ TEST_F(HostFaults, WithoutModelDataTheSaveIsRefusedUnasked) {
 
 TEST_F(HostFaults, WithoutSubscriptionsNoEventReachesTheLibrary) {
     Outcome o = run_host("ProNotificationSet", "refuse");
-    EXPECT_EQ(o.facts["save"], "-999");  // the fake host has no hook to call
+    EXPECT_EQ(o.facts["save"], "no hook");
     EXPECT_EQ(o.facts["session"], "SwitchDocument(CloseWindow)|SwitchDocument(CloseWindow)|"
                                   "SwitchDocument(CloseWindow)|SwitchDocument(CloseWindow)|Stop");
 }
