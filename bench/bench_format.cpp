@@ -33,20 +33,20 @@ void format_pairs() {
             char out[512];
             lang_set(0);
             auto run = [&] {
-                if (std::strcmp(c.id, "fmt_path") == 0) return pro_str_format(out, c.format, "C:\\ptc\\vt_vexo", '\\', '\\', "usascii");
+                if (std::strcmp(c.id, "fmt_path") == 0) return pro_str_format(out, c.format, "C:\\cad\\vt_vexo", '\\', '\\', "usascii");
                 if (std::strcmp(c.id, "fmt_count") == 0) return pro_str_format(out, c.format, 24);
                 if (std::strcmp(c.id, "fmt_exp") == 0) return pro_str_format(out, c.format, 1.5e7);
                 return pro_str_format(out, c.format, u"PUMP_HOUSING_ASSEMBLY_0042");
             };
             run();
             char expected[512];
-            if (std::strcmp(c.id, "fmt_path") == 0) std::snprintf(expected, sizeof expected, "C:\\ptc\\vt_vexo\\text\\usascii");
+            if (std::strcmp(c.id, "fmt_path") == 0) std::snprintf(expected, sizeof expected, "C:\\cad\\vt_vexo\\text\\usascii");
             else if (std::strcmp(c.id, "fmt_count") == 0) std::snprintf(expected, sizeof expected, "24 items");
             else if (std::strcmp(c.id, "fmt_exp") == 0) std::snprintf(expected, sizeof expected, "  1.500000e+07");
             else std::snprintf(expected, sizeof expected, "PUMP_HOUSING_ASSEMBLY_0042");
             vt_bench::require(std::strcmp(out, expected) == 0, "pro_sprintf formats as snprintf does");
             if (std::strcmp(c.id, "fmt_path") == 0)
-                for (auto _ : state) benchmark::DoNotOptimize(pro_str_format(out, c.format, "C:\\ptc\\vt_vexo", '\\', '\\', "usascii"));
+                for (auto _ : state) benchmark::DoNotOptimize(pro_str_format(out, c.format, "C:\\cad\\vt_vexo", '\\', '\\', "usascii"));
             else if (std::strcmp(c.id, "fmt_count") == 0)
                 for (auto _ : state) benchmark::DoNotOptimize(pro_str_format(out, c.format, 24));
             else if (std::strcmp(c.id, "fmt_exp") == 0)
@@ -57,7 +57,7 @@ void format_pairs() {
         auto peer = [&c](benchmark::State& state) {
             char out[512];
             if (std::strcmp(c.id, "fmt_path") == 0)
-                for (auto _ : state) benchmark::DoNotOptimize(std::snprintf(out, sizeof out, c.peer_format, "C:\\ptc\\vt_vexo", '\\', '\\', "usascii"));
+                for (auto _ : state) benchmark::DoNotOptimize(std::snprintf(out, sizeof out, c.peer_format, "C:\\cad\\vt_vexo", '\\', '\\', "usascii"));
             else if (std::strcmp(c.id, "fmt_count") == 0)
                 for (auto _ : state) benchmark::DoNotOptimize(std::snprintf(out, sizeof out, c.peer_format, 24));
             else if (std::strcmp(c.id, "fmt_exp") == 0)
@@ -77,7 +77,7 @@ void format_pairs() {
             for (auto _ : state) {
                 size_t at = 0;
                 if (std::strcmp(c.id, "fmt_path") == 0) {
-                    std::snprintf(piece, sizeof piece, "%s", "C:\\ptc\\vt_vexo");
+                    std::snprintf(piece, sizeof piece, "%s", "C:\\cad\\vt_vexo");
                     append(out, at, piece);
                     std::snprintf(piece, sizeof piece, "%c", '\\');
                     append(out, at, piece);

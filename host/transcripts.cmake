@@ -113,6 +113,13 @@ foreach(case
   vthost_session(${script} STATUS 2 ARGS ${S}/${script}.vth
     ERR "^vthost: [^\n]*${script}\\.vth:${message}" MATCH "VTProeVEXO: Stop\\(\\)" "add-in unloaded")
 endforeach()
+# A malformed VTPDM_ANSWERS entry: the stand-in client library names the first one once, on
+# standard error, however many calls read the setting, and still applies the good entries.
+vthost_session(answers_malformed ARGS ${S}/rehearsal.vth
+  ENV "VTPDM_ANSWERS=BeforeSave=0,About=x,=3,DocumentData=7,Help"
+  ERR "^VTProeVEXO: VTPDM_ANSWERS entry \"About=x\" is not NAME=NUMBER; ignored\r?\n$"
+  MATCH "VTProeVEXO: DocumentData\\(\\) -> 7" "VTProeVEXO: BeforeSave\\(\"PUMP\\.PRT\"\\) -> 0"
+        "VTProeVEXO: Stop\\(\\) -> 0")
 vthost_session(bad_unknown_transcript STATUS 2 EXPECTED ARGS ${S}/bad_unknown.vth ERR "unknown command")
 vthost_session(bad_stdin STATUS 2 INPUT ${S}/bad_model.vth ARGS -
   ERR "^vthost: <stdin>:1: 'PUMP' is not NAME\\.TYPE")

@@ -378,7 +378,9 @@ TEST_F(MenuTest, EveryItemAndCommandIsLabelledFromTheShippedMessageFiles) {
             EXPECT_TRUE(item->labelled) << item->name << " [" << item->label_key << "]";
             EXPECT_FALSE(item->label.empty()) << item->name;
             EXPECT_TRUE(has_key(item->label_key)) << item->label_key;
-            if (item->kind == vthost::MenuItem::BUTTON) EXPECT_TRUE(has_key(item->help_key)) << item->help_key;
+            if (item->kind == vthost::MenuItem::BUTTON) {
+                EXPECT_TRUE(has_key(item->help_key)) << item->help_key;
+            }
         }
         // The 24 commands behind the buttons carry a designation whose keys the file holds.
         int designated = 0;

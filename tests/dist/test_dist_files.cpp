@@ -1,6 +1,6 @@
 // The files the package carries beside the add-in: the menu message file of every language folder
-// and the menu icons.  Checked against an independent list of the menu's keys and icon stems and,
-// where the bridge's menu table exists, against the names that table hands to the host.
+// and the menu icons.  Checked against an independent list of the menu's keys and icon stems and
+// against the names the bridge hands to the host at start-up, read back from vthost's host model.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -8,13 +8,15 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
-#include <regex>
 #include <set>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "bridge/bridge.h"
+#include "tests/fake_pdm/fake_pdm.h"
 #include "tests/support/child.h"
+#include "tests/support/test_host.h"
 
 namespace {
 
@@ -213,22 +215,39 @@ TEST(MessageFiles, JapaneseTextIsJapanese) {
     EXPECT_EQ(japanese["g7a_label"].translated, "\xE3\x83\xAD\xE3\x82\xB0\xE3\x82\xA4\xE3\x83\xB3");
 }
 
-// Names the bridge's menu code hands to the host, found as string literals in bridge/menu.cpp.
-std::set<std::string> bridge_literals(const std::regex& pattern) {
-    std::set<std::string> out;
-    std::string text = read_file(fs::path(vt_test::source_dir()) / "bridge" / "menu.cpp");
-    std::regex literal("\"([^\"\\\\]*)\"");
-    for (auto it = std::sregex_iterator(text.begin(), text.end(), literal); it != std::sregex_iterator(); ++it) {
-        std::string s = (*it)[1];
-        if (std::regex_match(s, pattern)) out.insert(s);
+// What the bridge hands to the host at start-up, read back from vthost's host model: every
+// label, help and description key of the menu and its commands, and every icon file's stem.
+struct Registered {
+    std::set<std::string> keys, icons;
+};
+
+void collect_keys(const std::vector<vthost::MenuItem>& items, std::set<std::string>& keys) {
+    for (const vthost::MenuItem& item : items) {
+        if (item.builtin) continue;
+        keys.insert(item.label_key);
+        if (!item.help_key.empty()) keys.insert(item.help_key);
+        collect_keys(item.children, keys);
     }
-    return out;
 }
 
-TEST(MessageFiles, CoverEveryKeyOfTheBridgeMenuTable) {
-    if (!fs::exists(fs::path(vt_test::source_dir()) / "bridge" / "menu.cpp")) GTEST_SKIP() << "no bridge/menu.cpp";
-    auto keys = bridge_literals(std::regex("VantorO|[A-Za-z0-9]+_(label|help)"));
-    EXPECT_GE(keys.size(), kMenuKeys.size());
+Registered bridge_registrations() {
+    vthost::Host& host = test_host::install();
+    fake_pdm::reset();
+    EXPECT_EQ(bridge_initialize(0, nullptr, "26", "", nullptr), 0);
+    Registered r;
+    collect_keys(host.menubar, r.keys);
+    for (const vthost::Command& command : host.commands) {
+        if (command.designated) r.keys.insert({command.label_key, command.help_key, command.description_key});
+        if (command.icon_file.size() > 4) r.icons.insert(command.icon_file.substr(0, command.icon_file.size() - 4));
+    }
+    test_host::reset();
+    return r;
+}
+
+TEST(MessageFiles, CoverEveryKeyTheBridgeHandsToTheHost) {
+    auto keys = bridge_registrations().keys;
+    EXPECT_EQ(keys.size(), kMenuKeys.size());
+    for (const auto& key : kMenuKeys) EXPECT_TRUE(keys.count(key)) << "the bridge does not use " << key;
     for (const auto& f : kFolders) {
         auto messages = load_messages(f);
         for (const auto& key : keys) EXPECT_TRUE(messages.count(key)) << message_file(f) << " lacks " << key;
@@ -445,10 +464,9 @@ TEST(Icons, NoStrayFilesAndNoTwoAlike) {
     }
 }
 
-TEST(Icons, CoverEveryIconOfTheBridgeMenuTable) {
-    if (!fs::exists(fs::path(vt_test::source_dir()) / "bridge" / "menu.cpp")) GTEST_SKIP() << "no bridge/menu.cpp";
-    auto stems = bridge_literals(std::regex("[A-Za-z]+_[cg][0-9]+[a-z]?"));
-    EXPECT_GE(stems.size(), kIconStems.size());
+TEST(Icons, CoverEveryIconTheBridgeHandsToTheHost) {
+    auto stems = bridge_registrations().icons;
+    EXPECT_EQ(stems, std::set<std::string>(kIconStems.begin(), kIconStems.end()));
     for (const auto& stem : stems) EXPECT_TRUE(fs::is_regular_file(icon_file(stem))) << stem;
 }
 
