@@ -263,3 +263,38 @@ TEST(Format, WideFormatReturnsItsLengthInCodeUnits) {
     EXPECT_EQ(pro_wstr_format(out, "%hd", 1), 0);
     EXPECT_EQ(std::u16string(out), u"Wildfire 2.0|C010");
 }
+
+namespace {
+
+int scan(const char* text, const char* format, int* target) { return pro_sscanf(text, format, target); }
+
+}  // namespace
+
+// Null texts and formats have defined outcomes: no crash, no write.
+TEST(Format, NullArgumentsHaveDefinedOutcomes) {
+    char out[16] = "untouched";
+    EXPECT_EQ(pro_str_format(out, nullptr), nullptr);
+    EXPECT_STREQ(out, "untouched");
+    EXPECT_FORMAT("[(null)]", "[%s]", static_cast<const char*>(nullptr));
+    EXPECT_FORMAT("[]", "[%ws]", static_cast<const char16_t*>(nullptr));
+    EXPECT_FORMAT("[   ]", "[%3ws]", static_cast<const char16_t*>(nullptr));
+    int target = 5;
+    EXPECT_EQ(scan(nullptr, "%d", &target), 0);
+    EXPECT_EQ(scan("12", nullptr, &target), 0);
+    EXPECT_EQ(target, 5);
+}
+
+TEST(Format, UpperCaseLastLettersOfEveryKind) {
+    EXPECT_FORMAT("1.5E+07|2.500000|FF", "%G|%F|%lX", 1.5e7, 2.5, 255);
+    EXPECT_FORMAT("0.125000|0.125000", "%lf|%lF", 0.125, 0.125);
+}
+
+TEST(Format, WidePrecisionBelowTheFirstCharacterKeepsItWhole) {
+    int previous = lang_set(1);
+    // The converted text keeps the first EUC character whole; the run-time library then cuts
+    // to the precision itself.
+    EXPECT_FORMAT("\xA4", "%.1ws", u"\u3042\u3044");
+    EXPECT_FORMAT("", "%.0ws", u"\u3042");
+    EXPECT_FORMAT("\xA4\xA2", "%.2ws", u"\u3042\u3044");
+    lang_set(previous < 0 ? 0 : previous);
+}
