@@ -10,6 +10,7 @@
 
 #include "tests/fake_pdm/fake_pdm.h"
 #include "frame/entry.h"
+#include "frame/vt_constants.h"
 #include "frame/gateway.h"
 #include "platform/platform.h"
 #include "tests/support/child.h"
@@ -125,6 +126,24 @@ TEST_F(StartUp, HostAtOrAboveTheFramePassesWithoutOpeningTheModule) {
     EXPECT_EQ(host::pass_version, 262004280);
     EXPECT_TRUE(fake_pdm::calls.empty());  // the bridge never started
     EXPECT_EQ(error_buffer[0], u'#');
+}
+
+TEST_F(StartUp, VersionTextsAreReadAsLeadingNumbersWithinThe32BitRange) {
+    // Every blank the run-time library skips, a sign, and digits far beyond 32 bits.
+    EXPECT_EQ(start("\t\n\r\f\v 26", "+2004280"), VT_START_VERSION_REFUSED);
+    EXPECT_EQ(start("99999999999999999999", "0"), VT_START_VERSION_REFUSED) << "held at the largest major";
+    EXPECT_EQ(start("26", "99999999999999999999"), VT_START_VERSION_REFUSED);
+    EXPECT_EQ(start("-99999999999999999999", "5"), VT_START_MAJOR_TOO_NEW) << "held at the smallest major";
+    EXPECT_EQ(start("-26", "2004280"), VT_START_MAJOR_TOO_NEW);
+    EXPECT_EQ(start(nullptr, nullptr), VT_START_MAJOR_TOO_NEW) << "no text reads as 0";
+    EXPECT_EQ(host::pass_calls, 3);
+}
+
+TEST_F(StartUp, ASkewWithoutAnErrorBufferWritesNothing) {
+    int status = user_initialize_plus(0, nullptr, "25", "2004280", 0, nullptr, "/nonexistent-app", u"module",
+                                      "module.so", 77, 0, host_table, 2, 0);
+    EXPECT_EQ(status, VT_START_MAJOR_TOO_NEW);
+    EXPECT_EQ(host::pass_calls, 0);
 }
 
 TEST_F(StartUp, OlderMajorFailsWithDateZero) {
