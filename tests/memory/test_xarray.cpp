@@ -342,3 +342,36 @@ TEST(XarrayFatal, EveryMisuseIsReportedAndEndsTheProcess) {
         EXPECT_EQ(r.out, std::string(c.log) + fatal_stop) << c.scenario;
     }
 }
+
+// An array variable that holds no array yet, or no variable at all: the queries answer "empty"
+// and the release does nothing, as the callers that keep arrays in optional fields rely on.
+TEST(Xarray, NoArrayReadsAsEmpty) {
+    void* none = nullptr;
+    for (void** array : {static_cast<void**>(nullptr), &none}) {
+        EXPECT_EQ(XAR_LAST(array), nullptr);
+        EXPECT_EQ(XAR_COUNT(array), 0);
+        EXPECT_EQ(XAR_RESIZE(array, 0), 0);
+        EXPECT_EQ(xar_find_int(array, 7), -1);
+        XAR_FREE(array);
+    }
+    EXPECT_EQ(none, nullptr);
+}
+
+TEST(Xarray, ParamsFillOnlyThePlacesGiven) {
+    void* array = XAR_ALLOC(3, sizeof(int), 4);
+    ASSERT_NE(array, nullptr);
+    int object_size = -1, count = -1;
+    XAR_PARAMS(&array, &object_size, nullptr, &count, nullptr);
+    EXPECT_EQ(object_size, int(sizeof(int)));
+    EXPECT_EQ(count, 3);
+    XAR_PARAMS(&array, nullptr, nullptr, nullptr, nullptr);
+    int values[] = {5, 7, 9};
+    std::memcpy(array, values, sizeof values);
+    EXPECT_EQ(xar_find_int(&array, 9), 2);
+    EXPECT_EQ(xar_find_int(&array, 4), -1);
+    EXPECT_EQ(XAR_RESIZE(&array, 1), 0);
+    EXPECT_EQ(XAR_COUNT(&array), 1);
+    EXPECT_EQ(*static_cast<int*>(XAR_LAST(&array)), 5);
+    XAR_FREE(&array);
+    EXPECT_EQ(array, nullptr);
+}
