@@ -531,3 +531,20 @@ TEST(MemoryModel, RandomChainAndClumpTrafficKeepsContentsAndChain) {
     EXPECT_EQ(memory_chain_check(), base);
     for (int id : clump_ids) EXPECT_EQ(unregister_clump(id), 0);
 }
+
+// Clump ids that were never handed out, and a missing pointer variable, are refused without
+// touching anything.
+TEST(Clumps, UnknownIdsAreRefused) {
+    for (int id : {-1, 1 << 20}) {
+        EXPECT_EQ(unregister_clump(id), -1) << id;
+        void* chunks[1] = {nullptr};
+        EXPECT_EQ(memory_clump_chunks(id, chunks, 1), -1) << id;
+        EXPECT_EQ(chunks[0], nullptr);
+    }
+    rlsmem_ptr(nullptr);
+    void* block = getmem(16, 0);
+    ASSERT_NE(block, nullptr);
+    rlsmem_ptr(&block);
+    EXPECT_EQ(block, nullptr);
+    EXPECT_GE(memory_chain_check(), 0);
+}
