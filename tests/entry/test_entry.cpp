@@ -70,9 +70,14 @@ host_function symbol(void* module, const char* name, int* error) {
     *error = 127;
     return nullptr;
 }
-int unload(void* module, int*) {
+bool unload_fails = false;
+int unload(void* module, int* error) {
     EXPECT_EQ(module, &module_token);
     ++unloads;
+    if (unload_fails) {
+        *error = 5;
+        return -1;
+    }
     return 0;
 }
 }  // namespace loader
@@ -90,6 +95,7 @@ struct StartUp : ::testing::Test {
         loader::loads.clear();
         loader::lookups.clear();
         loader::unloads = 0;
+        loader::unload_fails = false;
         host::pass_answer = 0;
         host::pass_calls = 0;
         fake_pdm::reset();
@@ -144,6 +150,22 @@ TEST_F(StartUp, ASkewWithoutAnErrorBufferWritesNothing) {
                                       "module.so", 77, 0, host_table, 2, 0);
     EXPECT_EQ(status, VT_START_MAJOR_TOO_NEW);
     EXPECT_EQ(host::pass_calls, 0);
+}
+
+TEST_F(StartUp, AModuleThatCannotBeUnloadedDoesNotChangeTheOutcome) {
+    loader::unload_fails = true;
+    loader::stamps = {"i_am_262004150"};
+    EXPECT_EQ(start("26", "2003490"), VT_START_STAMP_TOO_NEW);
+    EXPECT_EQ(loader::unloads, 1);
+    loader::stamps = {"i_am_262003500"};
+    EXPECT_EQ(start("26", "2003500"), VT_START_VERSION_REFUSED) << "the walk passed; the host refused the version";
+    EXPECT_EQ(loader::unloads, 2);
+}
+
+TEST(DirExists, NoPathIsNoDirectory) {
+    EXPECT_EQ(dir_exists(nullptr), 0);
+    char empty[1] = {0};
+    EXPECT_EQ(dir_exists(empty), 0);
 }
 
 TEST_F(StartUp, OlderMajorFailsWithDateZero) {
