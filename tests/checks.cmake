@@ -35,3 +35,8 @@ endif()
 if(TARGET test_host)
   target_link_libraries(test_host PRIVATE vthost_lib)
 endif()
+
+# The distribution suite reads the icons with vthost's GIF reader.
+if(TARGET test_dist)
+  target_link_libraries(test_dist PRIVATE vthost_lib)
+endif()
