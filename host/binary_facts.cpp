@@ -350,6 +350,8 @@ private:
             } else if (tag == 29) {
                 runpath = text;
                 have_runpath = true;
+            } else if (tag == 0x6FFFFFFB && (value & 0x08000000)) {
+                facts_.library = false; /* DT_FLAGS_1 with DF_1_PIE: a program */
             }
         }
         facts_.runpath = have_runpath;

@@ -316,10 +316,13 @@ fs::path Check::registry_path(const RegistryLine& line, const std::string& what)
               "move the add-in to a folder whose path has no blanks and name that path");
     std::string value = line.value;
     if (!options_.location.empty()) {
-        std::string base = lower_ascii(local_path(options_.location)), low = lower_ascii(local_path(value));
-        while (base.size() > 1 && (base.back() == '/' || base.back() == '\\')) base.pop_back();
-        if (low.compare(0, base.size(), base) == 0 &&
-            (low.size() == base.size() || low[base.size()] == '/' || low[base.size()] == '\\'))
+        auto slashed = [](std::string text) {
+            std::replace(text.begin(), text.end(), '\\', '/');
+            return lower_ascii(text);
+        };
+        std::string base = slashed(options_.location), low = slashed(value);
+        while (base.size() > 1 && base.back() == '/') base.pop_back();
+        if (low.compare(0, base.size(), base) == 0 && (low.size() == base.size() || low[base.size()] == '/'))
             value = text_of(registry_file_.parent_path()) + local_path(value.substr(base.size()));
     }
     fs::path path = path_of(local_path(value));
