@@ -171,9 +171,11 @@ expect_check(message_layout ${COPY} OPTIONS --no-start
 plant(icon_broken)
 file(WRITE ${COPY}/text/usascii/resource/find_g8.gif "not a picture")
 file(REMOVE ${COPY}/text/usascii/resource/help_g6.gif)
+file(COPY_FILE ${SOURCE_DIR}/tests/dist/data/wide_32x16.gif ${COPY}/text/german/resource/login_g7a.gif)
 expect_check(icon_broken ${COPY}
              EXPECT "FAULT +icon +[^\n]*usascii[/\\]resource[/\\]find_g8.gif: is not a valid GIF: not GIF89a"
                     "FAULT +icon +[^\n]*usascii[/\\]resource[/\\]help_g6.gif: is missing"
+                    "FAULT +icon +[^\n]*german[/\\]resource[/\\]login_g7a.gif: is 32x16, not 16x16"
                     "FAULT +start +[^\n]*the menu item G6 \\(help_g6.gif\\) shows without an icon")
 
 plant(client_missing)
