@@ -43,23 +43,6 @@ const char* level_word(Finding::Level level) {
     return level == Finding::OK ? "ok" : level == Finding::WARNING ? "warning" : "FAULT";
 }
 
-std::string json_text(const std::string& text) {
-    std::string out = "\"";
-    for (unsigned char c : text) {
-        if (c == '"' || c == '\\') {
-            out.push_back('\\');
-            out.push_back(static_cast<char>(c));
-        } else if (c < 0x20) {
-            char escape[8];
-            snprintf(escape, sizeof escape, "\\u%04x", c);
-            out += escape;
-        } else {
-            out.push_back(static_cast<char>(c));
-        }
-    }
-    return out + "\"";
-}
-
 }  // namespace
 
 std::string finding_text(const Finding& finding) {
@@ -71,9 +54,9 @@ std::string finding_text(const Finding& finding) {
 }
 
 std::string finding_json(const Finding& finding) {
-    return "{\"level\":" + json_text(level_word(finding.level)) + ",\"area\":" + json_text(finding.area) +
-           ",\"path\":" + json_text(finding.path) + ",\"message\":" + json_text(finding.message) +
-           ",\"fix\":" + json_text(finding.fix) + "}";
+    return "{\"level\":" + json_quote(level_word(finding.level)) + ",\"area\":" + json_quote(finding.area) +
+           ",\"path\":" + json_quote(finding.path) + ",\"message\":" + json_quote(finding.message) +
+           ",\"fix\":" + json_quote(finding.fix) + "}";
 }
 
 /* ---- what the menu asks for ---------------------------------------------------------------- */
