@@ -222,7 +222,7 @@ expect_check(registry_forms ${COPY} OPTIONS --no-start
 # ---- the i686 build's Windows package, unpacked where its registry file does not point ----------
 set(PACKAGE "")
 foreach(candidate ${I686_BUILD}/vt_vexo-1.0.0-win32.zip ${I686_BUILD}/dist-check/package-test/vt_vexo-1.0.0-win32.zip)
-  if(I686_BUILD AND EXISTS ${candidate} AND NOT PACKAGE)
+  if(I686_BUILD AND EXISTS ${candidate} AND EXISTS ${I686_BUILD}/bin/VTProeVEXO.dll AND NOT PACKAGE)
     set(PACKAGE ${candidate})
   endif()
 endforeach()
@@ -231,6 +231,9 @@ if(PACKAGE)
   file(MAKE_DIRECTORY ${work}/zip)
   execute_process(COMMAND ${CMAKE_COMMAND} -E tar xf ${PACKAGE} WORKING_DIRECTORY ${work}/zip RESULT_VARIABLE rc)
   file(GLOB unpacked LIST_DIRECTORIES true ${work}/zip/*)
+  # The administrator has installed the Vantor client beside the module (installation step 2):
+  # the i686 build's stand-in plays it.
+  file(COPY_FILE ${I686_BUILD}/bin/VTProeVEXO.dll ${unpacked}/VTProeVEXO.dll)
   file(STRINGS ${unpacked}/protk.dat exec REGEX "^exec_file ")
   string(REGEX REPLACE "^exec_file " "" exec "${exec}")
   string(REPLACE "\\" "/" exec "${exec}")
@@ -238,6 +241,7 @@ if(PACKAGE)
   set(module_fault "")
   expect_check(windows_package ${unpacked} OPTIONS --as ${location}
                EXPECT "ok +module +[^\n]*: PE library for i386, exporting exactly the three entry points"
+                      "ok +import +[^\n]*VTProeVEXO.dll: client library found, exporting all 32 functions"
                       "warning +start +[^\n]*dry start-up skipped: the module is for i386")
   set(module_fault "${module_fault_kept}")
 endif()
