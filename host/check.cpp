@@ -148,7 +148,6 @@ std::vector<Finding> check_message_text(const std::string& path, const std::stri
     }
     std::map<std::string, int> first_line;
     size_t i = 0;
-    bool layout_broken = false;
     while (i < lines.size()) {
         if (lines[i].empty()) {
             ++i;
@@ -158,16 +157,13 @@ std::vector<Finding> check_message_text(const std::string& path, const std::stri
         const std::string& key = lines[i];
         if (i + 3 >= lines.size()) {
             fault(number, "message " + key + " is cut short at the end of the file", layout_fix);
-            layout_broken = true;
             break;
         }
         if (lines[i + 1].empty() || lines[i + 2].empty()) {
             fault(number + (lines[i + 1].empty() ? 1 : 2), "message " + key + " has an empty line where its " +
                   (lines[i + 1].empty() ? "English text" : "translation or #") + " belongs", layout_fix);
-            layout_broken = true;
         } else if (lines[i + 3] != "#") {
             fault(number + 3, "the fourth line of message " + key + " is not #", layout_fix);
-            layout_broken = true;
         }
         auto [seen, fresh] = first_line.emplace(key, number);
         if (!fresh)
@@ -186,7 +182,6 @@ std::vector<Finding> check_message_text(const std::string& path, const std::stri
         out.push_back({Finding::OK, "text", path,
                        std::to_string(first_line.size()) + " messages, every one of the " +
                            std::to_string(keys.size()) + " keys of the menu", ""});
-    (void)layout_broken;
     return out;
 }
 
@@ -403,7 +398,7 @@ bool Check::registry() {
     size_t longest = 0;
     for (int language : options_.languages) longest = std::max(longest, strlen(language_name_of(language)));
     longest = std::max<size_t>(longest, 7); /* usascii */
-    size_t length = app_dir_text_.size() + 6 + 1 + longest + 9;
+    size_t length = app_dir_text_.size() + longest + 15; /* APP\text\NAME\resource */
     if (length >= 260)
         fault("registry", text_at, "the add-in's resource folder path would be " + std::to_string(length) +
                                        " characters; its buffers hold 259",
@@ -663,7 +658,8 @@ void Check::text_folders() {
     std::vector<fs::path> folders = {text};
     for (fs::directory_iterator it(text, error), end; !error && it != end; it.increment(error)) {
         std::string name = text_of(it->path().filename());
-        if (it->is_directory() && name != "menus" && name != "resource") folders.push_back(it->path());
+        std::error_code kind_error;
+        if (it->is_directory(kind_error) && name != "menus" && name != "resource") folders.push_back(it->path());
     }
     std::sort(folders.begin() + 1, folders.end());
     for (const fs::path& folder : folders) text_folder(folder);

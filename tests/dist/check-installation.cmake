@@ -145,6 +145,16 @@ set(module_fault "${module_fault_kept}")
 expect_check(text_nowhere ${COPY} OPTIONS --no-start
              EXPECT "FAULT +registry +[^\n]*protk.dat:4: text_dir [^\n]*texts is not a folder")
 
+# A folder path too long for the add-in's 260-character directory buffers.
+plant(long_path)
+file(READ ${COPY}/protk.dat registry)
+string(REPEAT "deep_folder_name/" 14 deep)
+string(REGEX REPLACE "text_dir [^\r\n]*" "text_dir ${COPY}/${deep}text" registry "${registry}")
+file(WRITE ${COPY}/protk.dat "${registry}")
+expect_check(long_path ${COPY} OPTIONS --no-start
+             EXPECT "FAULT +registry +[^\n]*protk.dat:4: text_dir [^\n]* is not a folder"
+                    "FAULT +registry +[^\n]*protk.dat:4: the add-in's resource folder path would be [0-9]+ characters")
+
 plant(language_missing)
 file(REMOVE_RECURSE ${COPY}/text/german)
 expect_check(language_missing ${COPY} OPTIONS --lang german
