@@ -22,6 +22,7 @@
 #include "host/binary_facts.h"
 #include "host/gif.h"
 #include "host/host_model.h"
+#include "host/loader_bind.h"
 #include "host/registry.h"
 #include "host/session.h"
 #include "pdmclient/vtpdm.h"
@@ -770,6 +771,13 @@ void Check::dry_start_language(int language) {
     if (module == nullptr) {
         fault("start", where, std::string("the module does not load: ") + platform.dll_error_text(os_error),
               "see the module and import lines above");
+        host_install(nullptr);
+        return;
+    }
+    std::string unbound = first_unbound_import(module);
+    if (!unbound.empty()) {
+        fault("start", where, "the module does not load: " + unbound + " is not bound", "see the import lines above");
+        platform.dll_unload(module, &os_error);
         host_install(nullptr);
         return;
     }
