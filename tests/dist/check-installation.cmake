@@ -7,11 +7,7 @@
 #         AfterSave> -DWINDOWS=<1 or empty> [-DFOREIGN=<a module for another machine>]
 #         [-DI686_BUILD=<the i686 build, whose ZIP is checked if made>] -P check-installation.cmake
 cmake_minimum_required(VERSION 3.25)
-set(failures 0)
-macro(fail)
-  message(SEND_ERROR ${ARGN})
-  math(EXPR failures "${failures} + 1")
-endmacro()
+include(${CMAKE_CURRENT_LIST_DIR}/failures.cmake)
 
 set(work ${BUILD_DIR}/dist-check/check-test)
 set(prefix ${work}/product)
