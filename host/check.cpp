@@ -308,7 +308,10 @@ fs::path Check::registry_path(const RegistryLine& line, const std::string& what)
     std::error_code error;
     if (path.is_relative()) {
         fs::path absolute = fs::absolute(path, error);
-        warning("registry", where, what + " " + line.value + " is relative; the host takes it from its working folder (here " +
+        bool drive_relative = path.has_root_directory(); /* \folder: no drive letter */
+        warning("registry", where, what + " " + line.value +
+                                       (drive_relative ? " has no drive letter; the host takes it on the drive of its working folder (here "
+                                                       : " is relative; the host takes it from its working folder (here ") +
                                        text_of(absolute) + ")",
                 "name the absolute path, so that the host finds it whatever folder it starts in");
         path = absolute;
