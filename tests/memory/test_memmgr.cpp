@@ -295,6 +295,28 @@ TEST(ChainFatal, OutOfMemoryEndsThroughTheFatalStop) {
     EXPECT_EQ(r.out, "");
 }
 
+VT_CHILD(negative_relocmem) {
+    relocmem(getmem(16, 0), -1, 0);
+    return 0;
+}
+VT_CHILD(relocmem_released_clump_object) {
+    int clump = register_clump("relocated", 24);
+    void* object = getmem_clump(clump);
+    getmem_clump(clump);  // keeps the chunk, and the released slot in it, alive
+    rlsmem_clump(object);
+    relocmem(object, 32, 0);
+    return 0;
+}
+
+TEST(ChainFatal, ResizingToANegativeSizeOrAReleasedObjectEndsTheProcess) {
+    for (const char* scenario : {"negative_relocmem", "relocmem_released_clump_object"}) {
+        auto r = run_child(scenario, clean);
+        ASSERT_TRUE(r.exited) << scenario;
+        EXPECT_EQ(r.exit_code, 2) << scenario;
+        EXPECT_EQ(r.out, fatal_stop) << scenario;
+    }
+}
+
 TEST(ChainFatal, NegativeSizeEndsTheProcess) {
     auto r = run_child("negative_getmem", clean);
     ASSERT_TRUE(r.exited);

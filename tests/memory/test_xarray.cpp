@@ -287,6 +287,7 @@ VT_CHILD(xf_extend_too_big) { void* a = XAR_ALLOC(1, 1000, 1); XAR_EXTEND(&a, 20
 VT_CHILD(xf_append_null) { void* a = nullptr; int v = 1; XAR_APPEND(&a, 1, &v); return 0; }
 VT_CHILD(xf_insert_null) { void* a = nullptr; xar_insert(&a, 0, 1, nullptr); return 0; }
 VT_CHILD(xf_shrink_too_far) { void* a = XAR_ALLOC(2, 4, 1); XAR_SHRINK(&a, 3); return 0; }
+VT_CHILD(xf_shrink_negative) { void* a = XAR_ALLOC(2, 4, 1); XAR_SHRINK(&a, -1); return 0; }
 VT_CHILD(xf_shrink_null) { void* a = nullptr; XAR_SHRINK(&a, 0); return 0; }
 VT_CHILD(xf_count_foreign) { static long long junk[8] = {}; void* a = &junk[2]; XAR_COUNT(&a); return 0; }
 VT_CHILD(xf_resize_null) { void* a = nullptr; XAR_RESIZE(&a, 1); return 0; }
@@ -324,6 +325,7 @@ TEST(XarrayFatal, EveryMisuseIsReportedAndEndsTheProcess) {
         {"xf_append_null", "XAR_APPEND:  invalid array\n", false},
         {"xf_insert_null", "xar_insert:  invalid array\n", false},
         {"xf_shrink_too_far", "XAR_SHRINK:  invalid request\n", false},
+        {"xf_shrink_negative", "XAR_SHRINK:  invalid request\n", false},
         {"xf_shrink_null", "XAR_SHRINK:  invalid array\n", false},
         {"xf_count_foreign", "XAR_COUNT:  invalid array\n", false},
         {"xf_resize_null", "XAR_RESIZE:  invalid array\n", false},
