@@ -43,8 +43,8 @@ bool starts_with(const std::string& text, const char* prefix) { return text.rfin
 bool parse_int(const std::string& text, int& value) {
     if (text.empty()) return false;
     char* end = nullptr;
-    long number = strtol(text.c_str(), &end, 10);
-    if (*end != '\0' || number < -2147483647L - 1 || number > 2147483647L) return false;
+    long long number = strtoll(text.c_str(), &end, 10); /* long is 32 bits on Windows */
+    if (*end != '\0' || number < -2147483647LL - 1 || number > 2147483647LL) return false;
     value = static_cast<int>(number);
     return true;
 }
