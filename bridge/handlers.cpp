@@ -4,26 +4,34 @@
  *   STATUS - calls one library function and returns its result unchanged;
  *   PLAIN  - calls one library function and returns 0 whatever it answered;
  *   CODE   - writes the command code to the debug output, passes it to CmdExec, returns 0.
- * VTCmdNone, bound to the separators, calls nothing.  Each tests record_active once, after the
- * call. */
+ * VTCmdNone, bound to the separators, calls nothing.  Each tests record_active once. */
 #include "bridge/bridge.h"
 #include "bridge/record.h"
 #include "pdmclient/vtpdm.h"
 #include "platform/platform.h"
 
-#define STATUS(handler, library) \
-    int handler(int, void*, void*) { return run_library(handler, library, #library); }
-#define PLAIN(handler, library) \
-    int handler(int, void*, void*) { run_library(handler, library, #library); return 0; }
+#define STATUS(handler, library)                                                   \
+    int handler(int, void*, void*) {                                               \
+        if (record_active) return recorded_library(handler, library, #library);    \
+        return library();                                                          \
+    }
+#define PLAIN(handler, library)                                                    \
+    int handler(int, void*, void*) {                                               \
+        if (record_active) recorded_library(handler, library, #library);           \
+        else library();                                                            \
+        return 0;                                                                  \
+    }
 #define CODE(handler, command_code) \
     int handler(int, void*, void*) { return run_command_code(handler, command_code); }
 
 namespace {
 
-/* Calls the library function and hands back its answer; a recording notes the command. */
-inline int run_library(command_action handler, int (*library)(void), const char* function) {
+/* While recording: calls the library function, notes the command, hands back the answer.  The
+ * handlers test the flag before the call, so that without a recording the call stays their
+ * last step. */
+__attribute__((noinline)) int recorded_library(command_action handler, int (*library)(void), const char* function) {
     int answer = library();
-    if (record_active) record_command(handler, function, nullptr, answer);
+    record_command(handler, function, nullptr, answer);
     return answer;
 }
 
