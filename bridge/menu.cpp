@@ -193,8 +193,9 @@ void add_menu_item(menu_build* build, const menu_item* row) {
 
 extern "C" {
 
-/* The host's start-up arguments are not read, except the version and build that a recording's
- * header names: the host release is not tested and the error buffer is never written.  Every registration status is ignored; the result is always 0. */
+/* Of the host's start-up arguments only the version and build are read, for a recording's
+ * header: the host release is not tested and the error buffer is never written.  Every
+ * registration status is ignored; the result is always 0. */
 int bridge_initialize(int, char**, const char* version, const char* host_build, char16_t*) {
     menu_build build;
     memset(&build, 0, sizeof build);
