@@ -27,17 +27,6 @@ namespace {
 const char stand_in_prefix[] = "VTProeVEXO: ";
 const char recorded_prefix[] = "# VTProeVEXO: ";
 
-std::vector<std::string> lines_of(const std::string& contents) {
-    std::vector<std::string> lines;
-    std::istringstream in(contents);
-    std::string line;
-    while (std::getline(in, line)) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        lines.push_back(line);
-    }
-    return lines;
-}
-
 bool starts_with(const std::string& text, const char* prefix) { return text.rfind(prefix, 0) == 0; }
 
 bool parse_int(const std::string& text, int& value) {
@@ -112,7 +101,7 @@ Recording read_recording(const std::string& contents) {
     Recording recording;
     bool in_body = false;
     int number = 0;
-    for (const std::string& line : lines_of(contents)) {
+    for (const std::string& line : text_lines(contents)) {
         ++number;
         size_t first = line.find_first_not_of(" \t");
         if (first == std::string::npos) continue;
@@ -139,7 +128,7 @@ Recording read_recording(const std::string& contents) {
 std::vector<LibraryCall> transcript_calls(const std::string& contents) {
     std::vector<LibraryCall> calls;
     int number = 0;
-    for (const std::string& line : lines_of(contents)) {
+    for (const std::string& line : text_lines(contents)) {
         ++number;
         LibraryCall call;
         if (!starts_with(line, stand_in_prefix) ||
