@@ -1,42 +1,6 @@
-# Checks on the built binaries themselves (label "static": they need no emulator).
-set(VT_CLIENT_FUNCTIONS
-  BeforeInit Start AfterInit Stop QueryChangeReq NewChangeReq QueryChangeOrd NewChangeOrd
-  QueryAssignedTask Hide Show Options Help About ProjectBrowser FindArchive QueryOnDocuments
-  QueryOnParts QueryOnBom QueryViews BomViews DocumentData PartData SaveIntoProject
-  ImportIntoProject CmdExec AfterOpen BeforeSave BeforeClose AfterClose SwitchDocument AfterSave)
-
-# A Windows DLL is read with the objdump of the toolchain that built it; on the 32-bit product
-# the exports must also leave their arguments to the caller (cdecl: a plain `ret`).
-set(VT_CHECK_TOOL ${CMAKE_SOURCE_DIR}/scripts/check-exports)
-set(VT_CHECK_OBJDUMP)
-set(VT_CLEANS_STANDIN)
-set(VT_CLEANS_ADDIN)
-set(VT_ADDIN_DEPENDS)
-if(WIN32)
-  set(VT_CHECK_OBJDUMP --objdump ${CMAKE_OBJDUMP})
-  set(VT_ADDIN_DEPENDS --depends KERNEL32.dll msvcrt.dll $<TARGET_FILE_NAME:VTProeVEXO>)
-  if(CMAKE_SIZEOF_VOID_P EQUAL 4)
-    set(VT_CLEANS_STANDIN --caller-cleans ${VT_CLIENT_FUNCTIONS})
-    set(VT_CLEANS_ADDIN --caller-cleans user_initialize_plus user_terminate_plus i_am_262003500)
-  endif()
-endif()
-
-add_test(NAME binary.standin_exports_the_32_client_functions
-         COMMAND ${VT_CHECK_TOOL} $<TARGET_FILE:VTProeVEXO> ${VT_CHECK_OBJDUMP}
-                 --exports ${VT_CLIENT_FUNCTIONS} ${VT_CLEANS_STANDIN})
-set_tests_properties(binary.standin_exports_the_32_client_functions PROPERTIES LABELS static)
-
-if(TARGET vt_vexo)
-  add_test(NAME binary.addin_exports_three_and_imports_32
-           COMMAND ${VT_CHECK_TOOL} $<TARGET_FILE:vt_vexo> ${VT_CHECK_OBJDUMP}
-                   --exports user_initialize_plus user_terminate_plus i_am_262003500
-                   --imports-from $<TARGET_FILE_NAME:VTProeVEXO> ${VT_CLIENT_FUNCTIONS}
-                   ${VT_ADDIN_DEPENDS} ${VT_CLEANS_ADDIN})
-  set_tests_properties(binary.addin_exports_three_and_imports_32 PROPERTIES LABELS static)
-endif()
-
+# Checks that need the test programs: the debug channel under Wine, the module suite.
 # Under Wine, the command-code trace is visible on Wine's debug channel for OutputDebugStringA.
-if(CMAKE_CROSSCOMPILING AND VT_RUN_TEST_PROGRAMS)
+if(CMAKE_CROSSCOMPILING)
   add_test(NAME wine.command_code_reaches_OutputDebugStringA
            COMMAND sh -c "WINEDEBUG=+debugstr \"$1\" \"$2\" --vt-child new_entity_command 2>&1 | grep -F 'OutputDebugStringA \"VMM_EE_NEW\"'"
                    check ${CMAKE_SOURCE_DIR}/scripts/wine-run $<TARGET_FILE:test_bridge>)
@@ -52,4 +16,31 @@ endif()
 # The host simulator's unit tests (tests/host) need its library.
 if(TARGET test_host)
   target_link_libraries(test_host PRIVATE vthost_lib)
+endif()
+
+# The distribution suite reads the icons with vthost's GIF reader.
+if(TARGET test_dist)
+  target_link_libraries(test_dist PRIVATE vthost_lib)
+endif()
+
+# vthost check on the installed tree and on copies with planted faults; vthost --registry.  The
+# Windows build runs vthost.exe under the emulator.  Where the i686 build (the product) and the
+# x86-64 Windows build exist beside this one, their package and module are checked too.
+if(TARGET vt_vexo AND TARGET vthost AND (NOT CMAKE_CROSSCOMPILING OR VT_RUN_TEST_PROGRAMS))
+  set(VT_I686_BUILD_DIR ${CMAKE_SOURCE_DIR}/build/win CACHE PATH
+      "The i686 Windows build whose package vthost check inspects (if built)")
+  set(VT_FOREIGN_MODULE ${CMAKE_SOURCE_DIR}/build/win64/bin/vt_vexo.dll CACHE FILEPATH
+      "An x86-64 Windows module that vthost check must refuse (if built)")
+  set(vt_foreign "")
+  if(NOT WIN32)
+    set(vt_foreign ${VT_FOREIGN_MODULE})
+  endif()
+  add_test(NAME dist.vthost_check_finds_planted_faults
+           COMMAND ${CMAKE_COMMAND} -DBUILD_DIR=${CMAKE_BINARY_DIR} -DSOURCE_DIR=${CMAKE_SOURCE_DIR}
+                   -DVTHOST=$<TARGET_FILE:vthost> "-DEMULATOR=${CMAKE_CROSSCOMPILING_EMULATOR}"
+                   -DMODULE=$<TARGET_FILE_NAME:vt_vexo> -DSTANDIN=$<TARGET_FILE_NAME:VTProeVEXO>
+                   -DLACKING=$<TARGET_FILE:VTProeVEXO_lacking> -DWINDOWS=${WIN32}
+                   -DFOREIGN=${vt_foreign} -DI686_BUILD=${VT_I686_BUILD_DIR}
+                   -P ${CMAKE_SOURCE_DIR}/tests/dist/check-installation.cmake)
+  set_tests_properties(dist.vthost_check_finds_planted_faults PROPERTIES LABELS "dist;vthost")
 endif()
