@@ -203,7 +203,8 @@ void hook_pairs() {
          [] { return VTNotifySwitchDocument(); }, [] { return SwitchDocument("PUMP_HOUSING.PRT"); }, "SwitchDocument(PUMP_HOUSING.PRT)"},
     };
     for (const hook& h : hooks) {
-        add_pair({h.id, h.label, "1 event", {}, 0, "the peer is the client-library call alone"},
+        add_pair({h.id, h.label, "1 event", {goal_kind::extra_ns_at_most, 30, 0}, 0,
+                  "the peer is the client-library call alone; the goal is on the hook's own time"},
                  [&h](benchmark::State& state) {
                      gateway_install_handle(7);
                      gateway_install_table(startup_table().pairs.data(), static_cast<int>(startup_table().pairs.size()));
