@@ -205,14 +205,15 @@ void growth() {
 
 const char* const floor_note =
     "floor: the array rules done plainly (framed, chained, zeroed area; out-of-line append testing the marks, "
-    "the source and the room; growth by the rule with realloc; 0xFF on release)";
+    "the source and the room; growth by the rule with the three-way choice of realloc or a move; 0xFF on release)";
 
 /* The floor of the array pairs: the steps the array rules require, done the plainest way.  A
  * framed area from the C heap linked into a chain (with the four-link check on every resize and
  * release), zeroed when made; an out-of-line append that tests both marks, the source against
  * the objects in use and the room; growth by the array growth rule (the extension scaled 1.0,
- * 1.3, 1.6, 2.0, then 15 % more per move) with realloc, the growth zeroed except what the copy
- * fills; on release the 0xFF overwrite and free.  No messages, no clumps, no size limits. */
+ * 1.3, 1.6, 2.0, then 15 % more per move) with the memory manager's three-way choice (at or
+ * below 1,016 bytes a move by allocate-copy-release unless the heap's usable size holds the new
+ * total, else realloc), the growth zeroed except what the copy fills; on release the 0xFF overwrite and free.  No messages, no clumps, no size limits. */
 struct plain_area {
     plain_area* previous;
     plain_area* next;
@@ -225,6 +226,11 @@ struct plain_area {
     /* the data follows */
     char* data() { return reinterpret_cast<char*>(this + 1); }
 };
+/* memset and memcpy as library calls: expanded inline for a bounded size they become string
+ * instructions, which start slowly (the runtime calls them the same way). */
+__attribute__((noipa)) void plain_fill(void* p, int byte, size_t n) { std::memset(p, byte, n); }
+__attribute__((noipa)) void plain_copy(void* to, const void* from, size_t n) { std::memcpy(to, from, n); }
+
 plain_area* plain_first = nullptr;
 plain_area* plain_last = nullptr;
 
@@ -270,15 +276,25 @@ __attribute__((noinline)) int* plain_append(plain_area** array, size_t n, const 
     if (used + added > a->bytes) {
         if (!plain_links_hold(a)) return nullptr;
         size_t bytes = plain_capacity_for(a, n) * 4;
-        a = static_cast<plain_area*>(std::realloc(a, sizeof(plain_area) + bytes));
+        size_t total = sizeof(plain_area) + bytes;
+        if (total <= 1016 && malloc_usable_size(a) < total) {
+            /* the required choice for small areas: moved by allocate, copy, release */
+            plain_area* fresh = static_cast<plain_area*>(std::malloc(total));
+            plain_copy(fresh, a, malloc_usable_size(a));
+            std::free(a);
+            a = fresh;
+        } else {
+            a = static_cast<plain_area*>(std::realloc(a, total));
+        }
         plain_relink(a);
-        std::memset(a->data() + used + added, 0, bytes - used - added);
+        plain_fill(a->data() + used + added, 0, bytes - used - added);
         a->bytes = bytes;
         ++a->moves;
         *array = a;
     }
     int* slot = reinterpret_cast<int*>(a->data() + used);
-    std::memcpy(slot, source, added);
+    if (added == 4) std::memcpy(slot, source, 4);   /* one object copied inline, as the runtime does */
+    else plain_copy(slot, source, added);
     a->count += n;
     return slot;
 }
@@ -305,10 +321,10 @@ __attribute__((noinline)) void plain_free(plain_area** array) {
     else plain_last = a->previous;
     size_t total = sizeof(plain_area) + a->bytes;
     if (total < 4000) {
-        std::memset(a, 0xFF, total);
+        plain_fill(a, 0xFF, total);
     } else {
-        std::memset(a, 0xFF, 1000);
-        std::memset(reinterpret_cast<char*>(a) + total - 1000, 0xFF, 1000);
+        plain_fill(a, 0xFF, 1000);
+        plain_fill(reinterpret_cast<char*>(a) + total - 1000, 0xFF, 1000);
     }
     benchmark::ClobberMemory();
     std::free(a);

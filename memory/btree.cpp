@@ -341,10 +341,9 @@ int bsearch_array(int count, array_compare compare, int element_size, const void
         }
         /* Both bounds are chosen without a branch: which way the search goes is as unpredictable
          * as the keys, and a mispredicted jump costs more than computing both. */
-        int above = order > 0;
-        int up = middle + 1, down = middle - 1;
-        low = above ? up : low;
-        high = above ? high : down;
+        int above = -static_cast<int>(order > 0);   /* all ones when the key lies above */
+        low = ((middle + 1) & above) | (low & ~above);
+        high = (high & above) | ((middle - 1) & ~above);
     }
     *position = order > 0 ? middle + 1 : middle;
     return 0;

@@ -98,30 +98,54 @@ size_t total_of(size_t size) { return align8(size) + HEAD + TAIL; }
     crash();
 }
 
-/* Zeroing and the 0xFF overwrite: most blocks are small, and a few 8-byte stores cost less than
- * the library call there. */
-void zero(char* p, size_t n) {
-    if (n > 32) {
-        memset(p, 0, n);
-        return;
-    }
-    const uint64_t none = 0;
-    if (n >= 8) {
-        for (size_t at = 0; at + 8 < n; at += 8) memcpy(p + at, &none, 8);
-        memcpy(p + n - 8, &none, 8);
-    } else {
-        for (size_t at = 0; at < n; ++at) p[at] = 0;
+/* The library's memset and memcpy, called as such.  Where the compiler knows a bound of the size
+ * (below 4,000 bytes, at most 1,016) it expands them into string instructions, which start
+ * slowly; out of line it cannot. */
+#if defined(__clang__)
+#define VT_OUT_OF_LINE __attribute__((noinline))
+#else
+#define VT_OUT_OF_LINE __attribute__((noipa))   /* no inlining, and no clone with the size fixed */
+#endif
+VT_OUT_OF_LINE void library_fill(void* p, int byte, size_t n) { memset(p, byte, n); }
+VT_OUT_OF_LINE void library_copy(void* to, const void* from, size_t n) { memcpy(to, from, n); }
+
+/* Zeroing and the 0xFF overwrite: most blocks are small, and two overlapping fixed-size stores
+ * from each end cost less than the library call there (a loop would become a string
+ * instruction, slower still on so few bytes). */
+const unsigned char zeros[32] = {};
+const unsigned char ones[32] = {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,
+                                0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,
+                                0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
+
+/* Fills n bytes (at most 64) from pattern, a run of 32 equal bytes. */
+inline void fill_small(char* p, size_t n, const unsigned char* pattern) {
+    if (n >= 32) {
+        memcpy(p, pattern, 32);
+        memcpy(p + n - 32, pattern, 32);
+    } else if (n >= 16) {
+        memcpy(p, pattern, 16);
+        memcpy(p + n - 16, pattern, 16);
+    } else if (n >= 8) {
+        memcpy(p, pattern, 8);
+        memcpy(p + n - 8, pattern, 8);
+    } else if (n >= 4) {
+        memcpy(p, pattern, 4);
+        memcpy(p + n - 4, pattern, 4);
+    } else if (n > 0) {
+        p[0] = static_cast<char>(pattern[0]);
+        p[n / 2] = static_cast<char>(pattern[0]);
+        p[n - 1] = static_cast<char>(pattern[0]);
     }
 }
 
+void zero(char* p, size_t n) {
+    if (n > 64) library_fill(p, 0, n);
+    else fill_small(p, n, zeros);
+}
+
 void fill_ff(void* area, size_t total) {
-    if (total > 64) {
-        memset(area, 0xFF, total);
-        return;
-    }
-    const uint64_t ones = ~uint64_t(0);
-    char* p = static_cast<char*>(area);
-    for (size_t at = 0; at < total; at += 8) memcpy(p + at, &ones, 8);   /* total is a multiple of 8 */
+    if (total > 64) library_fill(area, 0xFF, total);
+    else fill_small(static_cast<char*>(area), total, ones);
 }
 
 /* The four link conditions of a chain block; 1 when they all hold. */
@@ -166,7 +190,7 @@ void* resize_area(chain_area* old, size_t old_total, size_t new_total) {
         if (fresh == nullptr) return nullptr;
         /* The heap's usable size is at least the old total; a smaller answer copies the total. */
         size_t copy = usable >= old_total ? usable : (old_total < new_total ? old_total : new_total);
-        memcpy(fresh, old, copy);
+        library_copy(fresh, old, copy);
         platform.heap_free(old);
         return fresh;
     }
@@ -485,8 +509,8 @@ int rlsmem(void* ptr) {
     if (total < FULL_OVERWRITE_LIMIT) {
         fill_ff(area, total);
     } else {
-        memset(area, 0xFF, PARTIAL_OVERWRITE);
-        memset(reinterpret_cast<char*>(area) + total - PARTIAL_OVERWRITE, 0xFF, PARTIAL_OVERWRITE);
+        library_fill(area, 0xFF, PARTIAL_OVERWRITE);
+        library_fill(reinterpret_cast<char*>(area) + total - PARTIAL_OVERWRITE, 0xFF, PARTIAL_OVERWRITE);
     }
     platform.heap_free(area);
     return 0;

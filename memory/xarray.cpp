@@ -82,6 +82,17 @@ void* checked(void** array, const char* name) {
     return *array;
 }
 
+/* Writes the header and the tail of an area of `units` units, each as one 8-byte word: the quick
+ * append reads the header as one word, and a load that spans several smaller stores must wait
+ * for all of them. */
+void write_frame(void* data, int units, int extension, int object_size, int16_t relocations, int32_t count) {
+    xar_head head = {static_cast<uint32_t>(units) | (static_cast<uint32_t>(extension) << EXTENSION_SHIFT),
+                     static_cast<uint16_t>(object_size), HEAD_MARK};
+    xar_tail tail = {TAIL_MARK, relocations, count};
+    memcpy(static_cast<char*>(data) - 8, &head, sizeof head);
+    memcpy(static_cast<char*>(data) + static_cast<size_t>(units) * 8 - 16, &tail, sizeof tail);
+}
+
 int debug_xar_set() {
     if (debug_xar < 0) debug_xar = getenv("DEBUG_XAR") != nullptr ? 1 : 0;
     return debug_xar;
@@ -141,16 +152,12 @@ void* extend_valid(void** array, void* data, int n, size_t filled = 0) {
                                                         first_new + filled));
         if (area == nullptr) fail_memory(" XAR_EXTEND", "out of memory");
         data = area + 8;
-        xar_head* head = head_of(data);
-        head->units_extension = static_cast<uint32_t>(units) | (static_cast<uint32_t>(extension) << EXTENSION_SHIFT);
-        head->object_size = static_cast<uint16_t>(s);
-        head->mark = HEAD_MARK;
-        xar_tail* tail = tail_of(data);
-        tail->mark = TAIL_MARK;
-        tail->relocations = relocations > RELOCATIONS_FLOOR ? static_cast<int16_t>(relocations - 1) : relocations;
+        write_frame(data, units, extension, s,
+                    relocations > RELOCATIONS_FLOOR ? static_cast<int16_t>(relocations - 1) : relocations, count + n);
         *array = data;
+    } else {
+        tail_of(data)->count = count + n;
     }
-    tail_of(data)->count = count + n;
     return static_cast<char*>(data) + static_cast<size_t>(count) * s;
 }
 
@@ -171,7 +178,8 @@ int xar_pre_reloc(void* array, int n) {
     double scaled = extension * factor + 0.1;
     long long b = scaled > largest ? largest : static_cast<long long>(scaled);
     if (b < 1) b = 1;
-    long long capacity = b * ((n - 1) / b + 1) + capacity_of(array);
+    /* b is at most the largest count, so the steps are counted in int: a far cheaper division. */
+    long long capacity = b * ((n - 1) / static_cast<int>(b) + 1) + capacity_of(array);
     return static_cast<int>(capacity < largest ? capacity : largest);
 }
 
@@ -209,15 +217,8 @@ void* XAR_ALLOC(int count, int object_size, int extension) {
     char* area = static_cast<char*>(getmem(units * 8, 1));
     if (area == nullptr) fail_memory("XAR_ALLOC", "out of memory");
     void* data = area + 8;
-    xar_head* head = head_of(data);
     if (extension > MAX_EXTENSION) extension = MAX_EXTENSION;
-    head->units_extension = static_cast<uint32_t>(units) | (static_cast<uint32_t>(extension) << EXTENSION_SHIFT);
-    head->object_size = static_cast<uint16_t>(object_size);
-    head->mark = HEAD_MARK;
-    xar_tail* tail = tail_of(data);
-    tail->mark = TAIL_MARK;
-    tail->relocations = -1;
-    tail->count = count;
+    write_frame(data, units, extension, object_size, -1, count);
     return data;
 }
 

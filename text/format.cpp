@@ -81,13 +81,23 @@ int euc_length(unsigned char c) {
     return 1;
 }
 
-/* First row whose text matches at p, ignoring ASCII case. */
+/* Length of a row's text or letters (one or two bytes): found by looking, which costs less than
+ * a library call on so short a text (a counting loop would be turned into that call). */
+size_t short_length(const char* text) {
+    if (text[0] == '\0') return 0;
+    if (text[1] == '\0') return 1;
+    if (text[2] == '\0') return 2;
+    return 3 + strlen(text + 3);
+}
+
+/* First row whose text matches at p, ignoring ASCII case: every byte of the row's text matched
+ * before the format ends. */
 const specifier_row* match_row(const specifier_row* rows, int row_count, const char* p) {
     for (int i = 0; i < row_count; ++i) {
-        size_t n = strlen(rows[i].text);
+        const char* text = rows[i].text;
         size_t k = 0;
-        while (k < n && p[k] != '\0' && lower(p[k]) == rows[i].text[k]) ++k;
-        if (k == n) return &rows[i];
+        while (text[k] != '\0' && p[k] != '\0' && lower(p[k]) == text[k]) ++k;
+        if (text[k] == '\0') return &rows[i];
     }
     return nullptr;
 }
@@ -99,10 +109,11 @@ const specifier_row* match_row(const specifier_row* rows, int row_count, const c
  * rows is dropped: their arguments and targets are 32-bit. */
 void row_letters(const specifier_row* row, const char* written, char* letters) {
     if (row->replacement != nullptr) {
-        strcpy(letters, row->replacement);
+        size_t n = short_length(row->replacement);
+        memcpy(letters, row->replacement, n + 1);
         return;
     }
-    size_t n = strlen(row->text);
+    size_t n = short_length(row->text);
     size_t out = 0;
     for (size_t k = 0; k < n; ++k) {
         char c = written[k];
@@ -388,10 +399,10 @@ bool convert(const char** at, va_list* args) {
     if (row == nullptr) return false;
     char letters[4];
     row_letters(row, p, letters);
-    size_t n = strlen(letters);
+    size_t n = short_length(letters);
     if (length + static_cast<int>(n) > spec_limit) return false;
     memcpy(spec + length, letters, n + 1);
-    *at = p + strlen(row->text);
+    *at = p + short_length(row->text);
     if (length == 1) {
         int handled = convert_plain(letters[0], row->kind, args);
         if (handled >= 0) return handled == 1;
@@ -402,8 +413,8 @@ bool convert(const char** at, va_list* args) {
     return append_output(state->piece, piece_length);
 }
 
-char* format_walk(char* dest, const char* format, va_list* args) {
-    const char* end = format + strlen(format);
+char* format_walk(char* dest, const char* format, size_t format_length, va_list* args) {
+    const char* end = format + format_length;
     const char* p = format;
     while (*p != '\0') {
         if (*p != '%') {
@@ -461,10 +472,10 @@ bool translate_conversion(const char** at, char* out, size_t* out_length, scan_c
         if (row == nullptr) return false;
         char letters[4];
         row_letters(row, p, letters);
-        size_t n = strlen(letters);
+        size_t n = short_length(letters);
         memcpy(out + o, letters, n);
         o += n;
-        p += strlen(row->text);
+        p += short_length(row->text);
         conv->wide = row->kind == KIND_WIDE;
         conv->count = row->kind == KIND_COUNT;
     }
@@ -491,7 +502,8 @@ extern "C" {
 
 char* pro_sprintf(char* dest, const char* format, va_list args) {
     if (format == nullptr) return nullptr;
-    if (strlen(format) > static_cast<size_t>(print_format_limit)) {
+    size_t format_length = strlen(format);
+    if (format_length > static_cast<size_t>(print_format_limit)) {
         msg_log_printf("pro_sprintf   format too long \n");
         return nullptr;
     }
@@ -502,7 +514,7 @@ char* pro_sprintf(char* dest, const char* format, va_list args) {
     output_length = 0;
     va_list walk;
     va_copy(walk, args);
-    char* result = format_walk(dest, format, &walk);
+    char* result = format_walk(dest, format, format_length, &walk);
     va_end(walk);
     return result;
 }
