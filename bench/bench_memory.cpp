@@ -26,6 +26,19 @@ size_t align8(size_t n) { return (n + 7) & ~size_t(7); }
  * 32 bytes on 64-bit ones. */
 size_t chain_total(size_t n) { return align8(n) + (sizeof(void*) == 4 ? 16 : 32); }
 
+/* What releasing a chain area of `total` bytes must do: the 0xFF overwrite (the first and last
+ * 1,000 bytes from 4,000 bytes on), then the heap's free. */
+void release_overwritten(char* p, size_t total) {
+    if (total < 4000) {
+        std::memset(p, 0xFF, total);
+    } else {
+        std::memset(p, 0xFF, 1000);
+        std::memset(p + total - 1000, 0xFF, 1000);
+    }
+    benchmark::ClobberMemory();
+    std::free(p);
+}
+
 void chain_blocks() {
     for (int size : {16, 64, 256, 1024, 4096}) {
         pair_spec spec{"getmem", "getmem/rlsmem vs malloc+memset/free", std::to_string(size) + " B",
@@ -54,14 +67,7 @@ void chain_blocks() {
                 char* p = static_cast<char*>(std::malloc(total));
                 std::memset(p, 0, size);
                 benchmark::DoNotOptimize(p);
-                if (total < 4000) {
-                    std::memset(p, 0xFF, total);
-                } else {
-                    std::memset(p, 0xFF, 1000);
-                    std::memset(p + total - 1000, 0xFF, 1000);
-                }
-                benchmark::ClobberMemory();
-                std::free(p);
+                release_overwritten(p, total);
             }
         };
         add_pair(spec, ours, peer, floor);
@@ -188,15 +194,7 @@ void growth() {
                     std::memset(p + total - 32, 0, 16);
                 }
                 benchmark::DoNotOptimize(p);
-                size_t total = chain_total(final_size);
-                if (total < 4000) {
-                    std::memset(p, 0xFF, total);
-                } else {
-                    std::memset(p, 0xFF, 1000);
-                    std::memset(p + total - 1000, 0xFF, 1000);
-                }
-                benchmark::ClobberMemory();
-                std::free(p);
+                release_overwritten(p, chain_total(final_size));
             }
         };
         add_pair(spec, ours, peer, floor);

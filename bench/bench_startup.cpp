@@ -224,6 +224,22 @@ int plain_from_host(int (*call)(const char*)) {
     return 0;
 }
 
+/* Times a hook (or its floor) against the minimal host, English, after checking that it makes
+ * the client-library call `call`. */
+void run_hook(benchmark::State& state, int (*hook)(), const char* call) {
+    gateway_install_handle(7);
+    gateway_install_table(startup_table().pairs.data(), static_cast<int>(startup_table().pairs.size()));
+    lang_set(0);
+    fake_pdm::reset();
+    hook();
+    vt_bench::require(fake_pdm::calls.size() == 1 && fake_pdm::calls.back() == call,
+                      "the hook makes the client-library call of the peer");
+    for (auto _ : state) {
+        fake_pdm::calls.clear();
+        benchmark::DoNotOptimize(hook());
+    }
+}
+
 /* Each hook against the client-library call it ends in, made directly with the key ready. */
 void hook_pairs() {
     struct hook {
@@ -252,37 +268,13 @@ void hook_pairs() {
     for (const hook& h : hooks) {
         vt_bench::bench_fn floor;
         if (h.floor != nullptr)
-            floor = [&h](benchmark::State& state) {
-                gateway_install_handle(7);
-                gateway_install_table(startup_table().pairs.data(), static_cast<int>(startup_table().pairs.size()));
-                lang_set(0);
-                fake_pdm::reset();
-                h.floor();
-                vt_bench::require(fake_pdm::calls.size() == 1 && fake_pdm::calls.back() == h.call,
-                                  "the plain hook makes the client-library call of the peer");
-                for (auto _ : state) {
-                    fake_pdm::calls.clear();
-                    benchmark::DoNotOptimize(h.floor());
-                }
-            };
+            floor = [&h](benchmark::State& state) { run_hook(state, h.floor, h.call); };
         add_pair({h.id, h.label, "1 event", {goal_kind::extra_ns_at_most, 30, 0}, 0,
                   h.floor != nullptr ? "the peer is the client-library call alone; the goal is on the hook's own time; floor: "
                                        "the hook's steps written plainly (host record cleared and filled where the hook asks "
                                        "the host, bounded copies, two conversions, the key joined, the call)"
                                      : "the peer is the client-library call alone; the goal is on the hook's own time"},
-                 [&h](benchmark::State& state) {
-                     gateway_install_handle(7);
-                     gateway_install_table(startup_table().pairs.data(), static_cast<int>(startup_table().pairs.size()));
-                     lang_set(0);
-                     fake_pdm::reset();
-                     h.ours();
-                     vt_bench::require(fake_pdm::calls.size() == 1 && fake_pdm::calls.back() == h.call,
-                                       "the hook makes the client-library call of the peer");
-                     for (auto _ : state) {
-                         fake_pdm::calls.clear();
-                         benchmark::DoNotOptimize(h.ours());
-                     }
-                 },
+                 [&h](benchmark::State& state) { run_hook(state, h.ours, h.call); },
                  [&h](benchmark::State& state) {
                      for (auto _ : state) {
                          fake_pdm::calls.clear();
