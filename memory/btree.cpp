@@ -333,17 +333,15 @@ int bsearch_array(int count, array_compare compare, int element_size, const void
     const char* base = static_cast<const char*>(*array);
     int low = 0, high = count - 1, middle = 0, order = 0;
     while (low <= high) {
-        middle = low + (high - low) / 2;
+        /* low <= high here: the halving is a shift, without the sign correction of a division. */
+        middle = low + static_cast<int>(static_cast<unsigned>(high - low) >> 1);
         order = compare(key, base + static_cast<size_t>(middle) * element_size, extra);
         if (order == 0) {
             *position = middle;
             return 1;
         }
-        /* Both bounds are chosen without a branch: which way the search goes is as unpredictable
-         * as the keys, and a mispredicted jump costs more than computing both. */
-        int above = -static_cast<int>(order > 0);   /* all ones when the key lies above */
-        low = ((middle + 1) & above) | (low & ~above);
-        high = (high & above) | ((middle - 1) & ~above);
+        if (order > 0) low = middle + 1;
+        else high = middle - 1;
     }
     *position = order > 0 ? middle + 1 : middle;
     return 0;
