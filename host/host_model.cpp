@@ -423,6 +423,8 @@ bool name_taken(const std::vector<MenuItem>& siblings, const std::string& name) 
 
 }  // namespace
 
+std::string json_quote(const std::string& text) { return json_string(text); }
+
 /* ---- the host functions ------------------------------------------------------------------- */
 
 int ProMenubarMenuAdd_v(int app, const char* menu, const char* label_key, const char* neighbour,

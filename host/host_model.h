@@ -75,6 +75,9 @@ const char* language_name_of(int code);
 std::u16string widen(const std::string& text);
 std::string narrow(const char16_t* text);
 
+/* Text as a JSON string, quotes included (control characters escaped). */
+std::string json_quote(const std::string& text);
+
 /* File-system paths from and to UTF-8 text. */
 std::filesystem::path path_of(const std::string& text);
 std::string text_of(const std::filesystem::path& path);

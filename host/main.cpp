@@ -5,12 +5,17 @@
 #include <string>
 #include <vector>
 
+#include "host/check.h"
+#include "host/registry.h"
 #include "host/session.h"
 
 namespace {
 
 const char usage[] =
     "usage: vthost [options] [SCRIPT]   (no SCRIPT or '-': standard input)\n"
+    "       vthost check [--lang CODE|NAME ...] [--no-start] [--json] [--as LOCATION] FILE|DIR\n"
+    "  --registry FILE     load the add-in as the host does from its registry file (protk.dat):\n"
+    "                      the module of exec_file, the application directory holding text_dir\n"
     "  --addin PATH        the add-in module (default: the one beside vthost)\n"
     "  --version TEXT      host version text (default 26)\n"
     "  --build TEXT        host build text (default 2004280)\n"
@@ -28,6 +33,9 @@ const char usage[] =
 
 int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
+    const std::string program = argc > 0 ? argv[0] : "vthost";
+    if (!args.empty() && args[0] == "check")
+        return vthost::run_check(std::vector<std::string>(args.begin() + 1, args.end()), program);
     for (const std::string& arg : args) {
         if (arg == "--help" || arg == "-h") {
             fputs(usage, stdout);
@@ -40,5 +48,16 @@ int main(int argc, char** argv) {
         fprintf(stderr, "vthost: %s\n%s", error.c_str(), usage);
         return 2;
     }
-    return vthost::run_session(options, argc > 0 ? argv[0] : "vthost");
+    if (!options.registry.empty()) {
+        if (!options.addin.empty() || !options.app_dir.empty()) {
+            fprintf(stderr, "vthost: --registry names the module and the application directory; "
+                            "leave out --addin and --appdir\n");
+            return 2;
+        }
+        if (!vthost::addin_from_registry(options.registry, options.addin, options.app_dir, error)) {
+            fprintf(stderr, "vthost: cannot load the add-in: %s\n", error.c_str());
+            return 1;
+        }
+    }
+    return vthost::run_session(options, program);
 }
