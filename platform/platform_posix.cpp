@@ -54,10 +54,6 @@ void posix_debug_output(const char* text) {
     fflush(stderr);
 }
 
-void* posix_heap_alloc(size_t size) { return malloc(size); }
-void* posix_heap_realloc(void* area, size_t size) { return realloc(area, size); }
-void posix_heap_free(void* area) { free(area); }
-size_t posix_heap_usable_size(void* area) { return malloc_usable_size(area); }
 
 const char* posix_dll_error_text(int os_error) {
     static char text[512];
@@ -95,7 +91,8 @@ platform_table platform = {
     posix_dll_load,     posix_dll_symbol, posix_dll_unload,  posix_is_directory,
     posix_raise_fatal,  posix_debug_output,
     posix_mb_to_wc,     posix_wc_to_mb,   posix_is_lead_byte, posix_last_error,
-    posix_heap_alloc,   posix_heap_realloc, posix_heap_free, posix_heap_usable_size,
+    /* The C library's own functions, without a wrapper call between. */
+    malloc,             realloc,          free,              malloc_usable_size,
     posix_set_environment, posix_dll_error_text, posix_local_time,
 };
 
