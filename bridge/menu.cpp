@@ -10,6 +10,7 @@
 
 #include "bridge/bridge.h"
 #include "bridge/menu_table.h"
+#include "bridge/record.h"
 #include "frame/gateway.h"
 #include "frame/vt_constants.h"
 #include "pdmclient/vtpdm.h"
@@ -156,14 +157,16 @@ void add_menu_item(menu_build* build, const menu_item* row) {
 
 extern "C" {
 
-/* The host's start-up arguments are not read: the host release is not tested and the error
- * buffer is never written.  Every registration status is ignored; the result is always 0. */
-int bridge_initialize(int, char**, const char*, const char*, char16_t*) {
+/* Of the host's start-up arguments only the version and build are read, for a recording's
+ * header: the host release is not tested and the error buffer is never written.  Every
+ * registration status is ignored; the result is always 0. */
+int bridge_initialize(int, char**, const char* version, const char* host_build, char16_t*) {
     menu_build build;
     memset(&build, 0, sizeof build);
 
-    BeforeInit();
-    Start();
+    record_begin(version, host_build);
+    int before_init = BeforeInit();
+    int start = Start();
 
     pro_str_to_wstr(build.message_file, message_file_name);
     ProMenubarMenuAdd(top_menu, VT_MENU_TOP_LABEL, VT_MENU_NEIGHBOUR, 1, build.message_file);
@@ -173,14 +176,34 @@ int bridge_initialize(int, char**, const char*, const char*, char16_t*) {
         add_menu_item(&build, &row);
 
     for (const subscription& entry : subscriptions)
-        ProNotificationSet(entry.type, entry.hook);
+        ProNotificationSet(entry.type, record_subscription(entry.type, entry.hook));
 
     bridge_attach_brackets();
-    AfterInit();
+    int after_init = AfterInit();
+    record_startup(before_init, start, after_init);
     return 0;
 }
 
-int bridge_terminate(void) { return Stop(); }
+int bridge_terminate(void) {
+    int answer = Stop();
+    record_end(answer);
+    return answer;
+}
+
+/* The button of a handler: an own command's item, or the item placed on the base command the
+ * handler serves; the separators' VTCmdNone is picked through the first separator. */
+const char* bridge_button_of(command_action handler) {
+    for (const menu_item& row : menu_items) {
+        command_action row_handler = row.handler;
+        if (row.kind == BASE) {
+            row_handler = nullptr;
+            for (const base_command& base : base_commands)
+                if (strcmp(base.action, row.action) == 0) row_handler = base.handler;
+        }
+        if (row_handler == handler && row.kind != SUBMENU) return row.item;
+    }
+    return nullptr;
+}
 
 int AccessAll(void) { return VT_ACCESS_AVAILABLE; }
 

@@ -49,6 +49,9 @@ struct MessageText {
 };
 typedef std::map<std::string, MessageText> MessageFile;
 
+/* The lines of a text, line ends LF or CRLF, without them. */
+std::vector<std::string> text_lines(const std::string& contents);
+
 /* Reads a message file: four lines per message (key, English text, translated text or "#",
  * "#"), UTF-8, line ends LF or CRLF; blank lines between messages are skipped.  A group cut
  * short at the end of the file is dropped.  The first of two equal keys wins. */

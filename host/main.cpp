@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "host/check.h"
+#include "host/compare.h"
 #include "host/registry.h"
 #include "host/session.h"
 
@@ -25,9 +26,12 @@ const char usage[] =
     "  --trace FILE        write every host call as a JSON line to FILE\n"
     "  --missing F,...     leave these host functions out of the table\n"
     "  --refuse F,...      make these host functions answer with an error\n"
+    "  --compare FILE      replay a session recorded by the add-in (VT_VEXO_RECORD) and check\n"
+    "                      that the add-in makes the same client-library calls; exit 1 and\n"
+    "                      the first difference when it does not\n"
     "script commands: open NAME.TYPE, activate NAME.TYPE|none, save, close, close-window,\n"
     "  pick BUTTON, menu, copy NAME.TYPE NEW.TYPE, rename NAME.TYPE NEW.TYPE, regenerate,\n"
-    "  setenv NAME VALUE, quit; '#' starts a comment\n";
+    "  setenv NAME VALUE, quit; '#' starts a comment; \\xHH in an argument is the byte HH\n";
 
 }  // namespace
 
@@ -43,8 +47,8 @@ int main(int argc, char** argv) {
         }
     }
     vthost::Options options;
-    std::string error;
-    if (!vthost::parse_options(args, options, error)) {
+    std::string error, recording;
+    if (!vthost::take_compare_option(args, recording, error) || !vthost::parse_options(args, options, error)) {
         fprintf(stderr, "vthost: %s\n%s", error.c_str(), usage);
         return 2;
     }
@@ -59,5 +63,6 @@ int main(int argc, char** argv) {
             return 1;
         }
     }
+    if (!recording.empty()) return vthost::run_compare(options, args, recording, program);
     return vthost::run_session(options, program);
 }

@@ -97,6 +97,17 @@ int win_set_environment(const char* name, const char* value) {
     return status == 0 ? 0 : -1;
 }
 
+void win_local_time(platform_time* now) {
+    SYSTEMTIME parts;
+    GetLocalTime(&parts);
+    now->year = parts.wYear;
+    now->month = parts.wMonth;
+    now->day = parts.wDay;
+    now->hour = parts.wHour;
+    now->minute = parts.wMinute;
+    now->second = parts.wSecond;
+}
+
 const char* win_set_locale(int category, const char* name) { return setlocale(category, name); }
 
 int win_format_double(char* dest, size_t capacity, const char* spec, double value) {
@@ -112,7 +123,7 @@ platform_table platform = {
     win_raise_fatal,  win_debug_output,
     win_mb_to_wc,     win_wc_to_mb,     win_is_lead_byte, win_last_error,
     win_heap_alloc,   win_heap_realloc, win_heap_free,   win_heap_usable_size,
-    win_set_environment, win_dll_error_text,
+    win_set_environment, win_dll_error_text, win_local_time,
     win_set_locale,      win_format_double,
 };
 
