@@ -31,6 +31,8 @@
 
 #include <string.h>
 
+#include <atomic>
+
 namespace {
 
 thread_local int last_error_code = 0;   /* GetLastError: kept until the next failure */
@@ -44,8 +46,10 @@ const int max_lead_bytes = 126;
 
 /* A page's tables, built at its first use and kept for the life of the process. */
 struct page_tables {
+    int number;                                  /* the code page, once built */
     const cp_page_data* data;
     int built;
+    char16_t single[256];                        /* the character of each byte alone */
     unsigned char lead_row[256];                 /* 0: not a lead byte; else 1 + row of pair_units */
     char16_t pair_units[max_lead_bytes][256];    /* the character of each pair */
     unsigned short codes[65536];                 /* the code of each unit (flags 0) */
@@ -85,11 +89,13 @@ char16_t pair_unit(const page_tables& t, unsigned code) {
 }
 
 char16_t code_unit(const page_tables& t, unsigned code) {
-    return code < 0x100 ? t.data->bytes[code] : pair_unit(t, code);
+    return code < 0x100 ? t.single[code] : pair_unit(t, code);
 }
 
 int build(page_tables& t, const cp_page_data& data) {
+    t.number = data.number;
     t.data = &data;
+    memcpy(t.single, data.bytes, sizeof t.single);
     int rows = 0;
     for (int b = 0; b < 256; ++b) {
         if (!cp_is_lead(data, static_cast<unsigned char>(b))) continue;
@@ -131,9 +137,21 @@ int build(page_tables& t, const cp_page_data& data) {
     return 1;
 }
 
+/* The page of the last call, which answers most calls (one character at a time, in one page). */
+std::atomic<const page_tables*> last_tables{nullptr};
+
+/* The tables of code_page when it is the page of the last call, else null. */
+const page_tables* cached_tables(int code_page) {
+    const page_tables* hint = last_tables.load(std::memory_order_relaxed);
+    int number = code_page == 0 ? 1252 : code_page;
+    return hint != nullptr && hint->number == number ? hint : nullptr;
+}
+
 /* The tables of a supported code page, built at first use; null (with the last error set) for
  * an unknown page or one whose pairs iconv cannot read. */
 const page_tables* tables_for(int code_page) {
+    const page_tables* cached = cached_tables(code_page);
+    if (cached != nullptr) return cached;
     int index = page_index(code_page);
     if (index < 0) {
         fail(PLAT_ERROR_INVALID_PARAMETER);
@@ -144,12 +162,12 @@ const page_tables* tables_for(int code_page) {
         fail(PLAT_ERROR_INVALID_PARAMETER);
         return nullptr;
     }
+    last_tables.store(&t, std::memory_order_relaxed);
     return &t;
 }
 
 /* The composed character of base and mark, or 0. */
 char16_t composed(char16_t base, char16_t mark) {
-    if (((mark_bits[mark >> 3] >> (mark & 7)) & 1) == 0) return 0;
     int low = 0, high = cp_composition_count;
     while (low < high) {
         int middle = (low + high) / 2;
@@ -163,25 +181,32 @@ char16_t composed(char16_t base, char16_t mark) {
 }
 
 /* Where converted units or bytes go: nowhere when the capacity is 0 (only counted), else into
- * the destination while they fit. */
+ * the destination while they fit.  put and put_code give 0 when the item does not fit. */
 template <typename Item>
 struct sink {
     Item* dest;
     int capacity;
     int written;
 
-    /* 0 when the items do not fit. */
-    int put(const Item* items, int count) {
+    int put(Item item) {
         if (capacity > 0) {
-            if (count > capacity - written) return 0;
-            memcpy(dest + written, items, static_cast<size_t>(count) * sizeof(Item));
+            if (written >= capacity) return 0;
+            dest[written] = item;
         }
-        written += count;
+        ++written;
         return 1;
+    }
+
+    /* A code: one byte, or a lead and a trail byte, both or neither. */
+    int put_code(unsigned code) {
+        if (code < 0x100) return put(static_cast<Item>(code));
+        if (capacity > 0 && capacity - written < 2) return 0;
+        return put(static_cast<Item>(code >> 8)) && put(static_cast<Item>(code & 0xFF));
     }
 };
 
-/* Any negative length stands for a zero-terminated source, as on Windows. */
+int is_mark(char16_t unit) { return (mark_bits[unit >> 3] >> (unit & 7)) & 1; }
+
 int valid_arguments(const void* source, int source_length, const void* dest, int dest_capacity) {
     return source != nullptr && source_length != 0 && dest_capacity >= 0 && (dest_capacity == 0 || dest != nullptr);
 }
@@ -191,7 +216,7 @@ char16_t read_character(const page_tables& t, const unsigned char* at, size_t le
     unsigned char row = t.lead_row[at[0]];
     if (row == 0) {
         *used = 1;
-        return t.data->bytes[at[0]];
+        return t.single[at[0]];
     }
     if (left >= 2 && at[1] != 0) {
         *used = 2;
@@ -230,7 +255,7 @@ unsigned unit_code(const page_tables& t, unsigned flags, char16_t unit) {
  * written apart otherwise. */
 unsigned write_code(const page_tables& t, unsigned flags, const char16_t* source, size_t left, int* used) {
     *used = 1;
-    if ((flags & PLAT_WC_COMPOSITECHECK) != 0 && left >= 2) {
+    if ((flags & PLAT_WC_COMPOSITECHECK) != 0 && left >= 2 && is_mark(source[1])) {
         char16_t both = composed(source[0], source[1]);
         if (both != 0) {
             unsigned code = unit_code(t, flags, both);
@@ -253,8 +278,11 @@ unsigned write_code(const page_tables& t, unsigned flags, const char16_t* source
 
 } // namespace
 
-int posix_mb_to_wc(int code_page, unsigned flags, const char* source, int source_length,
-                   char16_t* dest, int dest_capacity) {
+namespace {
+
+/* Kept out of line, so that the one-character calls do not pay for its registers. */
+__attribute__((noinline)) int mb_to_wc_general(int code_page, unsigned flags, const char* source, int source_length,
+                     char16_t* dest, int dest_capacity) {
     if (!valid_arguments(source, source_length, dest, dest_capacity))
         return fail(PLAT_ERROR_INVALID_PARAMETER);
     const page_tables* t = tables_for(code_page);
@@ -272,14 +300,14 @@ int posix_mb_to_wc(int code_page, unsigned flags, const char* source, int source
     for (size_t at = 0; at < length;) {
         int used = 0;
         char16_t unit = read_character(*t, in + at, length - at, &used);
-        if (!out.put(&unit, 1)) return fail(PLAT_ERROR_INSUFFICIENT_BUFFER);
+        if (!out.put(unit)) return fail(PLAT_ERROR_INSUFFICIENT_BUFFER);
         at += static_cast<size_t>(used);
     }
     return out.written;
 }
 
-int posix_wc_to_mb(int code_page, unsigned flags, const char16_t* source, int source_length,
-                   char* dest, int dest_capacity) {
+__attribute__((noinline)) int wc_to_mb_general(int code_page, unsigned flags, const char16_t* source, int source_length,
+                     char* dest, int dest_capacity) {
     if (!valid_arguments(source, source_length, dest, dest_capacity))
         return fail(PLAT_ERROR_INVALID_PARAMETER);
     const page_tables* t = tables_for(code_page);
@@ -298,19 +326,85 @@ int posix_wc_to_mb(int code_page, unsigned flags, const char16_t* source, int so
     } else {
         length = static_cast<size_t>(source_length);
     }
+    /* Most units take their code straight from the table: all but those before a mark under
+     * the composite check, and every one under WC_NO_BEST_FIT_CHARS. */
+    int plain = (flags & no_best_fit) == 0;
+    int composite = (flags & PLAT_WC_COMPOSITECHECK) != 0;
+    if (plain && dest_capacity > 0 && static_cast<size_t>(dest_capacity) / 2 >= length) {
+        /* Room for two bytes a unit: no capacity check per unit. */
+        unsigned char* out = reinterpret_cast<unsigned char*>(dest);
+        size_t written = 0;
+        for (size_t at = 0; at < length;) {
+            int used = 1;
+            unsigned code;
+            if (!(composite && at + 1 < length && is_mark(source[at + 1])))
+                code = t->codes[source[at]];
+            else
+                code = write_code(*t, flags, source + at, length - at, &used);
+            if (code >= 0x100) out[written++] = static_cast<unsigned char>(code >> 8);
+            out[written++] = static_cast<unsigned char>(code);
+            at += static_cast<size_t>(used);
+        }
+        return static_cast<int>(written);
+    }
     sink<char> out = {dest, dest_capacity, 0};
     for (size_t at = 0; at < length;) {
-        int used = 0;
-        unsigned code = write_code(*t, flags, source + at, length - at, &used);
-        char bytes[2] = {static_cast<char>(code >> 8), static_cast<char>(code & 0xFF)};
-        int ok = code < 0x100 ? out.put(bytes + 1, 1) : out.put(bytes, 2);
-        if (!ok) return fail(PLAT_ERROR_INSUFFICIENT_BUFFER);
+        int used = 1;
+        unsigned code;
+        if (plain && !(composite && at + 1 < length && is_mark(source[at + 1])))
+            code = t->codes[source[at]];
+        else
+            code = write_code(*t, flags, source + at, length - at, &used);
+        if (!out.put_code(code)) return fail(PLAT_ERROR_INSUFFICIENT_BUFFER);
         at += static_cast<size_t>(used);
     }
     return out.written;
 }
 
+} // namespace
+
+/* The one-character calls of the per-character and EUC conversions come first: one character
+ * (one or two bytes, one unit), the usual flags, room for the answer, the page of the last
+ * call.  Everything else, and every failure, goes the general way. */
+int posix_mb_to_wc(int code_page, unsigned flags, const char* source, int source_length,
+                   char16_t* dest, int dest_capacity) {
+    if ((source_length == 1 || source_length == 2) && flags == PLAT_MB_PRECOMPOSED && source != nullptr &&
+        dest != nullptr && dest_capacity >= 1) {
+        const page_tables* t = cached_tables(code_page);
+        if (t != nullptr) {
+            int used = 0;
+            char16_t unit = read_character(*t, reinterpret_cast<const unsigned char*>(source),
+                                           static_cast<size_t>(source_length), &used);
+            if (used == source_length) {
+                dest[0] = unit;
+                return 1;
+            }
+        }
+    }
+    return mb_to_wc_general(code_page, flags, source, source_length, dest, dest_capacity);
+}
+
+int posix_wc_to_mb(int code_page, unsigned flags, const char16_t* source, int source_length,
+                   char* dest, int dest_capacity) {
+    if (source_length == 1 && flags == 0 && source != nullptr && dest != nullptr && dest_capacity >= 2) {
+        const page_tables* t = cached_tables(code_page);
+        if (t != nullptr) {
+            unsigned code = t->codes[source[0]];
+            if (code < 0x100) {
+                dest[0] = static_cast<char>(code);
+                return 1;
+            }
+            dest[0] = static_cast<char>(code >> 8);
+            dest[1] = static_cast<char>(code & 0xFF);
+            return 2;
+        }
+    }
+    return wc_to_mb_general(code_page, flags, source, source_length, dest, dest_capacity);
+}
+
 int posix_is_lead_byte(int code_page, unsigned char byte) {
+    const page_tables* t = cached_tables(code_page);
+    if (t != nullptr) return t->lead_row[byte] != 0;
     int index = page_index(code_page);
     if (index < 0) return fail(PLAT_ERROR_INVALID_PARAMETER);
     return cp_is_lead(cp_pages[index], byte);
