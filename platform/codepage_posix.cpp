@@ -29,6 +29,7 @@
 #include "platform/codepage_tables.h"
 #include "platform/platform.h"
 
+#include <limits.h>
 #include <string.h>
 
 #include <atomic>
@@ -54,7 +55,7 @@ struct page_tables {
     char16_t pair_units[max_lead_bytes][256];    /* the character of each pair */
     unsigned short codes[65536];                 /* the code of each unit (flags 0) */
 };
-page_tables tables[10];
+page_tables tables[10];                          /* by page_index */
 unsigned char mark_bits[65536 / 8];              /* bit u: u is the second unit of a composition */
 
 int fail(int code) {
@@ -189,6 +190,7 @@ struct sink {
     int written;
 
     int put(Item item) {
+        if (written == INT_MAX) return 0;       /* a count beyond int: too much for any buffer */
         if (capacity > 0) {
             if (written >= capacity) return 0;
             dest[written] = item;
@@ -276,21 +278,32 @@ unsigned write_code(const page_tables& t, unsigned flags, const char16_t* source
     return unit_code(t, flags, source[0]);
 }
 
-} // namespace
-
-namespace {
-
-/* Kept out of line, so that the one-character calls do not pay for its registers. */
-__attribute__((noinline)) int mb_to_wc_general(int code_page, unsigned flags, const char* source, int source_length,
-                     char16_t* dest, int dest_capacity) {
-    if (!valid_arguments(source, source_length, dest, dest_capacity))
-        return fail(PLAT_ERROR_INVALID_PARAMETER);
+/* What both directions check first, in Win32's order: the arguments and the code page
+ * (ERROR_INVALID_PARAMETER), then the flags (ERROR_INVALID_FLAGS).  The page's tables, or null
+ * with the last error set. */
+const page_tables* checked_call(int code_page, unsigned flags, unsigned supported, const void* source,
+                                int source_length, const void* dest, int dest_capacity) {
+    if (!valid_arguments(source, source_length, dest, dest_capacity)) {
+        fail(PLAT_ERROR_INVALID_PARAMETER);
+        return nullptr;
+    }
     const page_tables* t = tables_for(code_page);
-    if (t == nullptr) return 0;
-    /* MB_USEGLYPHCHARS is taken and changes nothing; MB_COMPOSITE (decomposition) is not served. */
+    if (t != nullptr && (flags & ~supported) != 0) {
+        fail(PLAT_ERROR_INVALID_FLAGS);
+        return nullptr;
+    }
+    return t;
+}
+
+/* The general conversions, kept out of line so that the one-character calls (below) do not
+ * pay for their registers.  MB_USEGLYPHCHARS is taken and changes nothing; MB_COMPOSITE
+ * (decomposition) is not served. */
+__attribute__((noinline)) int mb_to_wc_general(int code_page, unsigned flags, const char* source,
+                                               int source_length, char16_t* dest, int dest_capacity) {
     const unsigned use_glyph_chars = 0x4;
     const unsigned supported = PLAT_MB_PRECOMPOSED | use_glyph_chars | PLAT_MB_ERR_INVALID_CHARS;
-    if ((flags & ~supported) != 0) return fail(PLAT_ERROR_INVALID_FLAGS);
+    const page_tables* t = checked_call(code_page, flags, supported, source, source_length, dest, dest_capacity);
+    if (t == nullptr) return 0;
 
     size_t length = source_length < 0 ? strlen(source) + 1 : static_cast<size_t>(source_length);
     const unsigned char* in = reinterpret_cast<const unsigned char*>(source);
@@ -306,18 +319,15 @@ __attribute__((noinline)) int mb_to_wc_general(int code_page, unsigned flags, co
     return out.written;
 }
 
-__attribute__((noinline)) int wc_to_mb_general(int code_page, unsigned flags, const char16_t* source, int source_length,
-                     char* dest, int dest_capacity) {
-    if (!valid_arguments(source, source_length, dest, dest_capacity))
-        return fail(PLAT_ERROR_INVALID_PARAMETER);
-    const page_tables* t = tables_for(code_page);
-    if (t == nullptr) return 0;
-    /* Any mix of the composite options is taken, with or without the composite check; only
-     * WC_DEFAULTCHAR, WC_DISCARDNS and WC_NO_BEST_FIT_CHARS change the result (write_code). */
+/* Any mix of the composite options is taken, with or without the composite check; only
+ * WC_DEFAULTCHAR, WC_DISCARDNS and WC_NO_BEST_FIT_CHARS change the result (write_code). */
+__attribute__((noinline)) int wc_to_mb_general(int code_page, unsigned flags, const char16_t* source,
+                                               int source_length, char* dest, int dest_capacity) {
     const unsigned err_invalid_chars = 0x80;
     const unsigned supported = PLAT_WC_COMPOSITECHECK | discard_ns | sep_chars | PLAT_WC_DEFAULTCHAR |
                                err_invalid_chars | no_best_fit;
-    if ((flags & ~supported) != 0) return fail(PLAT_ERROR_INVALID_FLAGS);
+    const page_tables* t = checked_call(code_page, flags, supported, source, source_length, dest, dest_capacity);
+    if (t == nullptr) return 0;
 
     size_t length = 0;
     if (source_length < 0) {

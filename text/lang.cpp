@@ -15,6 +15,7 @@
 
 #include "frame/report.h"
 #include "memory/memory.h"
+#include "text/text_internal.h"
 
 namespace {
 
@@ -66,8 +67,6 @@ const locale_name locale_names[] = {
     {"chs", 10},
     {"chinese-simplified", 10},
 };
-
-char ascii_lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
 int ascii_equal_ignoring_case(const char* a, const char* b) {
     for (; *a != 0 && *b != 0; ++a, ++b)

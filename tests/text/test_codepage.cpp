@@ -131,31 +131,32 @@ TEST(CodePageService, DecompositionIsTheOneCornerThePosixServiceLeavesOut) {
 #endif
 }
 
-TEST(CodePageService, CharactersWithoutMappingBecomeTheDefaultCharacter) {
-    char narrow[16];
-    EXPECT_EQ(platform.wc_to_mb(1251, whole_string_flags, u"\u05D0x\u90E8", -1, narrow, 16), 4);
-    EXPECT_STREQ(narrow, "?x?");
-    EXPECT_EQ(platform.wc_to_mb(932, 0, u"\uBD80", 1, narrow, 4), 1);
-    EXPECT_EQ(narrow[0], '?');
-}
-
-TEST(CodePageService, EachSurrogateUnitIsConvertedAloneAndHasNoMapping) {
-    char narrow[16];
-    EXPECT_EQ(platform.wc_to_mb(1252, whole_string_flags, u"a\U00020B9Fb", -1, narrow, 16), 5);
-    EXPECT_STREQ(narrow, "a??b");
+TEST(CodePageService, DefaultCharacterBestFitAndSurrogates) {
     const char16_t lone[] = {u'a', 0xD800, u'b', 0xDC00, 0};
-    EXPECT_EQ(platform.wc_to_mb(936, whole_string_flags, lone, -1, narrow, 16), 5);
-    EXPECT_STREQ(narrow, "a?b?");
-}
-
-TEST(CodePageService, BestFitGivesALookAlikeUnlessTurnedOff) {
-    char narrow[16];
-    EXPECT_EQ(platform.wc_to_mb(1252, whole_string_flags, u"\u0141\uFF21\u2212", -1, narrow, 16), 4);
-    EXPECT_STREQ(narrow, "LA-");
-    EXPECT_EQ(platform.wc_to_mb(1252, 0x400, u"\u0141\uFF21\u00E9", -1, narrow, 16), 4);
-    EXPECT_STREQ(narrow, "??\xe9");
-    EXPECT_EQ(platform.wc_to_mb(1251, 0, u"\u00E9", 1, narrow, 4), 1);
-    EXPECT_EQ(narrow[0], 'e');
+    struct {
+        const char* what;
+        int page;
+        unsigned flags;
+        const char16_t* text;
+        int length;
+        const char* bytes;
+    } cases[] = {
+        {"no mapping", 1251, whole_string_flags, u"\u05D0x\u90E8", -1, "?x?"},
+        {"no mapping, one unit", 932, 0, u"\uBD80", 1, "?"},
+        {"a pair: each unit alone", 1252, whole_string_flags, u"a\U00020B9Fb", -1, "a??b"},
+        {"lone units", 936, whole_string_flags, lone, -1, "a?b?"},
+        {"best fit", 1252, whole_string_flags, u"\u0141\uFF21\u2212", -1, "LA-"},
+        {"best fit turned off", 1252, 0x400, u"\u0141\uFF21\u00E9", -1, "??\xe9"},
+        {"best fit, one unit", 1251, 0, u"\u00E9", 1, "e"},
+    };
+    for (const auto& c : cases) {
+        char narrow[16];
+        std::memset(narrow, guard, sizeof narrow);
+        int expected = static_cast<int>(std::strlen(c.bytes)) + (c.length < 0 ? 1 : 0);
+        EXPECT_EQ(platform.wc_to_mb(c.page, c.flags, c.text, c.length, narrow, 15), expected) << c.what;
+        EXPECT_EQ(std::string(narrow, std::strlen(c.bytes)), c.bytes) << c.what;
+        EXPECT_EQ(narrow[expected], guard) << c.what;
+    }
 }
 
 TEST(CodePageService, CompositeCheckJoinsABaseAndItsMark) {
