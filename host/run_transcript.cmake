@@ -39,10 +39,13 @@ execute_process(COMMAND ${EMULATOR} "${VTHOST}" ${arguments}
 
 string(REPLACE "\r" "" out "${out}")
 string(REPLACE "\r" "" err "${err}")
-# Under the emulator the add-in joins its directories with '\'; the transcripts use '/'.
+# Under the emulator the add-in joins its directories with '\' (which the host's quoted strings
+# show escaped, as '\\'); the transcripts use '/'.
 if(EMULATOR)
-  string(REPLACE "\\" "/" out "${out}")
-  string(REPLACE "\\" "/" err "${err}")
+  foreach(stream out err)
+    string(REPLACE "\\\\" "/" ${stream} "${${stream}}")
+    string(REPLACE "\\" "/" ${stream} "${${stream}}")
+  endforeach()
 endif()
 foreach(pair "BIN_DIR;@BIN@" "APP_DIR;@APP@" "SRC_DIR;@SRC@" "ADDIN_FILE;@ADDIN@")
   list(GET pair 0 variable)

@@ -5,6 +5,7 @@
  * would raise, and finally the end of the session (user_terminate_plus and unload), which also
  * runs after a bad script line so that nothing is left half-done. */
 #include "host/session.h"
+#include "host/loader_bind.h"
 
 #include <stdarg.h>
 #include <stdio.h>
@@ -276,6 +277,14 @@ int Session::load(const std::string& program) {
     if (module_ == nullptr) {
         fprintf(stderr, "vthost: cannot load add-in %s: %s\n", module_path_.c_str(),
                 platform.dll_error_text(os_error));
+        return 1;
+    }
+    std::string unbound = first_unbound_import(module_);
+    if (!unbound.empty()) {
+        fprintf(stderr, "vthost: cannot load add-in %s: %s (%s)\n", module_path_.c_str(),
+                platform.dll_error_text(unbound_import_error), unbound.c_str());
+        platform.dll_unload(module_, &os_error);
+        module_ = nullptr;
         return 1;
     }
     initialize_ = reinterpret_cast<initialize_function>(platform.dll_symbol(module_, "user_initialize_plus", &os_error));

@@ -1,27 +1,9 @@
-# Checks on the built binaries themselves (label "static": they need no emulator).
-set(VT_CLIENT_FUNCTIONS
-  BeforeInit Start AfterInit Stop QueryChangeReq NewChangeReq QueryChangeOrd NewChangeOrd
-  QueryAssignedTask Hide Show Options Help About ProjectBrowser FindArchive QueryOnDocuments
-  QueryOnParts QueryOnBom QueryViews BomViews DocumentData PartData SaveIntoProject
-  ImportIntoProject CmdExec AfterOpen BeforeSave BeforeClose AfterClose SwitchDocument AfterSave)
-
-add_test(NAME binary.standin_exports_the_32_client_functions
-         COMMAND ${CMAKE_SOURCE_DIR}/scripts/check-exports $<TARGET_FILE:VTProeVEXO> --exports ${VT_CLIENT_FUNCTIONS})
-set_tests_properties(binary.standin_exports_the_32_client_functions PROPERTIES LABELS static)
-
-if(TARGET vt_vexo)
-  add_test(NAME binary.addin_exports_three_and_imports_32
-           COMMAND ${CMAKE_SOURCE_DIR}/scripts/check-exports $<TARGET_FILE:vt_vexo>
-                   --exports user_initialize_plus user_terminate_plus i_am_262003500
-                   --imports-from $<TARGET_FILE_NAME:VTProeVEXO> ${VT_CLIENT_FUNCTIONS})
-  set_tests_properties(binary.addin_exports_three_and_imports_32 PROPERTIES LABELS static)
-endif()
-
+# Checks that need the test programs: the debug channel under Wine, the module suite.
 # Under Wine, the command-code trace is visible on Wine's debug channel for OutputDebugStringA.
-if(CMAKE_CROSSCOMPILING AND VT_RUN_TEST_PROGRAMS)
+if(CMAKE_CROSSCOMPILING)
   add_test(NAME wine.command_code_reaches_OutputDebugStringA
-           COMMAND sh -c "WINEDEBUG=+debugstr wine \"$1\" --vt-child new_entity_command 2>&1 | grep -F 'OutputDebugStringA \"VMM_EE_NEW\"'"
-                   check $<TARGET_FILE:test_bridge>)
+           COMMAND sh -c "WINEDEBUG=+debugstr \"$1\" \"$2\" --vt-child new_entity_command 2>&1 | grep -F 'OutputDebugStringA \"VMM_EE_NEW\"'"
+                   check ${CMAKE_SOURCE_DIR}/scripts/wine-run $<TARGET_FILE:test_bridge>)
 endif()
 
 # The module suite: tests of the built add-in module, loaded as the host loads it.

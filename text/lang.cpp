@@ -134,10 +134,13 @@ const char* lang_env_value(void) {
         value = nullptr;
     }
     if (value != nullptr) {
-        /* A value too long for the buffer is used but not exported: LANG keeps what it had. */
+        /* A value too long for the buffer is used but not exported: LANG keeps what it had.
+         * Once exported, the value is read from the export buffer: putenv may rebuild the C
+         * run-time's environment (the Windows one does), which moves the text getenv gave. */
         if (strlen(value) <= sizeof lang_export - sizeof "LANG=") {
             snprintf(lang_export, sizeof lang_export, "LANG=%s", value);
             putenv(lang_export);
+            value = lang_export + sizeof "LANG=" - 1;
         }
         return value;
     }

@@ -239,7 +239,7 @@ struct TextDirs : StartUp {
         fs::create_directories(root);
     }
     void TearDown() override {
-        fs::remove_all(root);
+        EXPECT_TRUE(vt_test::remove_tree(root.string()));
         StartUp::TearDown();
     }
     std::string app() const { return root.string(); }

@@ -19,10 +19,15 @@ set_target_properties(VTProeVEXO_lacking PROPERTIES
 if(WIN32)
   set_target_properties(VTProeVEXO_lacking PROPERTIES PREFIX "")
 endif()
-add_dependencies(VTProeVEXO_lacking vt_vexo vthost)
-add_custom_command(TARGET VTProeVEXO_lacking POST_BUILD
+# The copies follow every rebuild of the module and of vthost.
+add_custom_command(
+  OUTPUT ${VT_LACKING_DIR}/copies.stamp
   COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:vt_vexo> $<TARGET_FILE:vthost> ${VT_LACKING_DIR}/
+  COMMAND ${CMAKE_COMMAND} -E touch ${VT_LACKING_DIR}/copies.stamp
+  DEPENDS vt_vexo vthost $<TARGET_FILE:vt_vexo> $<TARGET_FILE:vthost>
   VERBATIM)
+add_custom_target(vt_lacking_copies ALL DEPENDS ${VT_LACKING_DIR}/copies.stamp)
+add_dependencies(vt_lacking_copies VTProeVEXO_lacking)
 
 # valgrind memcheck of whole sessions (native vthost with the add-in and the stand-in client
 # library; the sanitizer build checks the same sessions with its own instruments).  Any error, or
@@ -32,7 +37,7 @@ if(NOT WIN32 AND NOT VT_SANITIZE)
 endif()
 
 if(TARGET test_reliability)
-  add_dependencies(test_reliability VTProeVEXO_lacking vt_vexo VTProeVEXO vthost)
+  add_dependencies(test_reliability VTProeVEXO_lacking vt_lacking_copies vt_vexo VTProeVEXO vthost)
   target_compile_definitions(test_reliability PRIVATE
     VT_LACKING_DIR="${VT_LACKING_DIR}"
     VT_VTHOST_NAME="$<TARGET_FILE_NAME:vthost>"

@@ -134,18 +134,24 @@ TEST(Environment, AwkwardProLangWithAwkwardLang) {
 }
 
 // The flag matters only for a language the table does not know but the run-time library
-// accepts: C.UTF-8 is such a name on every Linux.
+// accepts: C.UTF-8 is such a name on every Linux, "english" in the Windows C library.
+#if defined(_WIN32)
+const char* const custom_name = "english";
+#else
+const char* const custom_name = "C.UTF-8";
+#endif
+
 TEST(Environment, AwkwardMultibyteFlagCountsAsNotSet) {
-    EnvRun positive = run({{"PRO_LANG", "C.UTF-8"}, {"CUSTOM_LOCALE_IS_MULTIBYTE", "TrUe"}});
+    EnvRun positive = run({{"PRO_LANG", custom_name}, {"CUSTOM_LOCALE_IS_MULTIBYTE", "TrUe"}});
     expect_completed(positive, "CUSTOM_LOCALE_IS_MULTIBYTE TrUe");
     EXPECT_EQ(positive.language, 6);
     for (const Value& value : awkward_values()) {
-        EnvRun r = run({{"PRO_LANG", "C.UTF-8"}, {"CUSTOM_LOCALE_IS_MULTIBYTE", value.text}});
+        EnvRun r = run({{"PRO_LANG", custom_name}, {"CUSTOM_LOCALE_IS_MULTIBYTE", value.text}});
         expect_completed(r, std::string("CUSTOM_LOCALE_IS_MULTIBYTE ") + value.label);
         EXPECT_EQ(r.language, 11) << value.label;
     }
     // "true" followed by enough characters to reach 32 is too long to count.
-    EnvRun padded = run({{"PRO_LANG", "C.UTF-8"}, {"CUSTOM_LOCALE_IS_MULTIBYTE", "true" + std::string(28, ' ')}});
+    EnvRun padded = run({{"PRO_LANG", custom_name}, {"CUSTOM_LOCALE_IS_MULTIBYTE", "true" + std::string(28, ' ')}});
     expect_completed(padded, "CUSTOM_LOCALE_IS_MULTIBYTE of 32 characters");
     EXPECT_EQ(padded.language, 11);
 }

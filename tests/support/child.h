@@ -40,6 +40,10 @@ ChildResult run_program(const std::vector<std::string>& argv, const ChildEnv& en
 const std::string& self_path();
 const std::vector<std::string>& child_args();
 
+// Removes a directory tree, also one whose paths outgrow MAX_PATH on Windows (through the
+// "\\?\" long-path form of the Win32 calls).  True when nothing of it is left.
+bool remove_tree(const std::string& path);
+
 // The source tree (VT_SOURCE_DIR), for data files.
 std::string source_dir();
 

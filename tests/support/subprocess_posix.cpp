@@ -9,12 +9,20 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <system_error>
 
 #include "tests/support/child.h"
 
 extern char** environ;
 
 namespace vt_test {
+
+bool remove_tree(const std::string& path) {
+    std::error_code failed;
+    std::filesystem::remove_all(path, failed);
+    return !failed;
+}
 
 ChildResult run_program(const std::vector<std::string>& argv, const ChildEnv& env) {
     int out_pipe[2], err_pipe[2];

@@ -1,5 +1,9 @@
 // Child processes on Windows: CreateProcess with a changed environment block, both output
-// streams captured through files (no deadlock on full pipes).
+// streams captured through files (no deadlock on full pipes).  The C runtime writes standard
+// output and standard error in text mode, where every line ends in "\r\n"; the captured texts
+// are given back with "\n" line ends, as a person reading the console sees them, so that the
+// tests compare the same text on both platforms.  A child that ends through an unhandled
+// exception ends at once: no debugger or error box is started for it.
 #if defined(_WIN32)
 
 #include <windows.h>
@@ -22,6 +26,14 @@ static std::string quote(const std::string& arg) {
     return quoted + "\"";
 }
 
+static std::string without_carriage_returns(std::string text) {
+    std::string lines;
+    lines.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i)
+        if (!(text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')) lines += text[i];
+    return lines;
+}
+
 static std::string read_file(const std::string& path) {
     std::string text;
     FILE* f = std::fopen(path.c_str(), "rb");
@@ -31,6 +43,35 @@ static std::string read_file(const std::string& path) {
     while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) text.append(buffer, n);
     std::fclose(f);
     return text;
+}
+
+// Depth first through the long-path form: FindFirstFileW, DeleteFileW, RemoveDirectoryW.
+static bool remove_long_tree(const std::wstring& path) {
+    WIN32_FIND_DATAW entry;
+    HANDLE search = FindFirstFileW((path + L"\\*").c_str(), &entry);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            std::wstring name = entry.cFileName;
+            if (name == L"." || name == L"..") continue;
+            std::wstring child = path + L"\\" + name;
+            if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) remove_long_tree(child);
+            else DeleteFileW(child.c_str());
+        } while (FindNextFileW(search, &entry));
+        FindClose(search);
+    }
+    return RemoveDirectoryW(path.c_str()) || GetLastError() == ERROR_FILE_NOT_FOUND ||
+           GetLastError() == ERROR_PATH_NOT_FOUND;
+}
+
+bool remove_tree(const std::string& path) {
+    wchar_t wide[MAX_PATH], full[MAX_PATH];
+    if (MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH) == 0) return false;
+    DWORD length = GetFullPathNameW(wide, MAX_PATH, full, nullptr);
+    if (length == 0 || length >= MAX_PATH) return false;
+    std::wstring absolute(full, length);
+    for (wchar_t& c : absolute)
+        if (c == L'/') c = L'\\';
+    return remove_long_tree(L"\\\\?\\" + absolute);
 }
 
 ChildResult run_program(const std::vector<std::string>& argv, const ChildEnv& env) {
@@ -75,8 +116,12 @@ ChildResult run_program(const std::vector<std::string>& argv, const ChildEnv& en
     startup.hStdError = err;
     PROCESS_INFORMATION process = {};
     ChildResult result;
-    if (CreateProcessA(nullptr, &command_line[0], nullptr, nullptr, TRUE, 0, &environment[0],
-                       nullptr, &startup, &process)) {
+    // The error mode is inherited: the child's unhandled exception ends it without a debugger.
+    UINT previous_mode = SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX);
+    BOOL started = CreateProcessA(nullptr, &command_line[0], nullptr, nullptr, TRUE, 0,
+                                  &environment[0], nullptr, &startup, &process);
+    SetErrorMode(previous_mode);
+    if (started) {
         WaitForSingleObject(process.hProcess, INFINITE);
         DWORD code = 0;
         GetExitCodeProcess(process.hProcess, &code);
@@ -88,8 +133,8 @@ ChildResult run_program(const std::vector<std::string>& argv, const ChildEnv& en
     }
     CloseHandle(out);
     CloseHandle(err);
-    result.out = read_file(out_path);
-    result.err = read_file(err_path);
+    result.out = without_carriage_returns(read_file(out_path));
+    result.err = without_carriage_returns(read_file(err_path));
     DeleteFileA(out_path.c_str());
     DeleteFileA(err_path.c_str());
     return result;

@@ -1,0 +1,36 @@
+# Checks on the built binaries themselves (label "static": they need no emulator).
+set(VT_CLIENT_FUNCTIONS
+  BeforeInit Start AfterInit Stop QueryChangeReq NewChangeReq QueryChangeOrd NewChangeOrd
+  QueryAssignedTask Hide Show Options Help About ProjectBrowser FindArchive QueryOnDocuments
+  QueryOnParts QueryOnBom QueryViews BomViews DocumentData PartData SaveIntoProject
+  ImportIntoProject CmdExec AfterOpen BeforeSave BeforeClose AfterClose SwitchDocument AfterSave)
+
+# A Windows DLL is read with the objdump of the toolchain that built it; on the 32-bit product
+# the exports must also leave their arguments to the caller (cdecl: a plain `ret`).
+set(VT_CHECK_TOOL ${CMAKE_SOURCE_DIR}/scripts/check-exports)
+set(VT_CHECK_OBJDUMP)
+set(VT_CLEANS_STANDIN)
+set(VT_CLEANS_ADDIN)
+set(VT_ADDIN_DEPENDS)
+if(WIN32)
+  set(VT_CHECK_OBJDUMP --objdump ${CMAKE_OBJDUMP})
+  set(VT_ADDIN_DEPENDS --depends KERNEL32.dll msvcrt.dll $<TARGET_FILE_NAME:VTProeVEXO>)
+  if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+    set(VT_CLEANS_STANDIN --caller-cleans ${VT_CLIENT_FUNCTIONS})
+    set(VT_CLEANS_ADDIN --caller-cleans user_initialize_plus user_terminate_plus i_am_262003500)
+  endif()
+endif()
+
+add_test(NAME binary.standin_exports_the_32_client_functions
+         COMMAND ${VT_CHECK_TOOL} $<TARGET_FILE:VTProeVEXO> ${VT_CHECK_OBJDUMP}
+                 --exports ${VT_CLIENT_FUNCTIONS} ${VT_CLEANS_STANDIN})
+set_tests_properties(binary.standin_exports_the_32_client_functions PROPERTIES LABELS static)
+
+if(TARGET vt_vexo)
+  add_test(NAME binary.addin_exports_three_and_imports_32
+           COMMAND ${VT_CHECK_TOOL} $<TARGET_FILE:vt_vexo> ${VT_CHECK_OBJDUMP}
+                   --exports user_initialize_plus user_terminate_plus i_am_262003500
+                   --imports-from $<TARGET_FILE_NAME:VTProeVEXO> ${VT_CLIENT_FUNCTIONS}
+                   ${VT_ADDIN_DEPENDS} ${VT_CLEANS_ADDIN})
+  set_tests_properties(binary.addin_exports_three_and_imports_32 PROPERTIES LABELS static)
+endif()
