@@ -176,6 +176,15 @@ inline std::string verdict_summary(const std::vector<row>& rows) {
     return out;
 }
 
+// The pairs that miss their goal, one line each: operation, size, ratio and verdict (which
+// carries the floor where the pair has one).  Empty when every pair with a goal meets it.
+inline std::string misses(const std::vector<row>& rows) {
+    std::string out;
+    for (const row& r : rows)
+        if (r.judged && !r.met) out += r.operation + " (" + r.size + "): ratio " + r.ratio + ", goal " + r.goal + ", " + r.verdict + "\n";
+    return out;
+}
+
 // Samples by benchmark name; a pair is tabled when its ours and peer sides both have samples.
 struct results {
     std::map<std::string, std::vector<double>> samples;

@@ -2,8 +2,10 @@
 // process, with repetitions in random interleaving so that a burst of load on the shared machine
 // hits both sides alike; re-runs the pairs whose repetitions spread widely; and writes the table.
 //
-//   vt_bench [--table=FILE] [--results=FILE] [--rerun-spread=0.25] [--rerun-rounds=1] [benchmark flags]
+//   vt_bench [--table=FILE] [--results=FILE] [--rerun-spread=0.25] [--rerun-rounds=1] [--check] [benchmark flags]
 //
+// --check makes the exit status 1 when a pair with a goal misses it, after printing the misses
+// on standard error (the table and the results file are written all the same).
 // --table writes the markdown table (with the machine it ran on) to FILE; --results replaces
 // the part of FILE between the lines "<!-- table begin -->" and "<!-- table end -->" with it.
 // Times are CPU time per iteration, the median of the repetitions.  The C heap keeps its memory
@@ -154,6 +156,7 @@ int main(int argc, char** argv) {
     const char* results_path = nullptr;
     double rerun_spread = 0.25;
     int rerun_rounds = 1;
+    bool check = false;
     std::vector<char*> args{argv[0]};
     bool has_repetitions = false, has_interleaving = false, has_min_time = false;
     for (int i = 1; i < argc; ++i) {
@@ -161,6 +164,7 @@ int main(int argc, char** argv) {
         else if (std::strncmp(argv[i], "--results=", 10) == 0) results_path = argv[i] + 10;
         else if (std::strncmp(argv[i], "--rerun-spread=", 15) == 0) rerun_spread = std::atof(argv[i] + 15);
         else if (std::strncmp(argv[i], "--rerun-rounds=", 15) == 0) rerun_rounds = std::atoi(argv[i] + 15);
+        else if (std::strcmp(argv[i], "--check") == 0) check = true;
         else {
             has_repetitions |= std::strncmp(argv[i], "--benchmark_repetitions", 23) == 0;
             has_interleaving |= std::strncmp(argv[i], "--benchmark_enable_random_interleaving", 38) == 0;
@@ -226,5 +230,10 @@ int main(int argc, char** argv) {
         out << text;
     }
     benchmark::Shutdown();
+    std::string missed = misses(rows);
+    if (check && !missed.empty()) {
+        std::fprintf(stderr, "vt_bench: pairs missing their goal:\n%s", missed.c_str());
+        return 1;
+    }
     return 0;
 }

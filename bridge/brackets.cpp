@@ -9,6 +9,7 @@
 #include <string.h>
 
 #include "bridge/bridge.h"
+#include "bridge/record.h"
 #include "frame/gateway.h"
 #include "pdmclient/vtpdm.h"
 
@@ -40,7 +41,9 @@ void bridge_attach_brackets(void) {
 int VTBracketFunc(int command_id, void*, int entering, void*) {
     for (const bracket_entry& entry : VTBracketTable) {
         if (entry.id != command_id) continue;
-        if (strcmp(entry.name, window_close_command) == 0) SwitchDocument("CloseWindow");
+        if (strcmp(entry.name, window_close_command) != 0) break;
+        int answer = SwitchDocument("CloseWindow");
+        if (record_active) record_bracket(entering, answer);
         break;
     }
     return entering;

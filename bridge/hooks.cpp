@@ -2,11 +2,13 @@
  * library by its document key "name.type" and calls one library function.
  *
  * The file holds the document key builder, the empty key that stands for "no model", the two
- * steps shared by the hooks that ask the host for the current model, and the seven hooks in the
- * order they are subscribed (types 19, 1, 3, 9, 11, 24, and 8/6). */
+ * steps shared by the hooks that ask the host for the current model, the step shared by the
+ * hooks that are handed their model, and the seven hooks in the order they are subscribed
+ * (types 19, 1, 3, 9, 11, 24, and 8/6).  Each hook tests record_active once, after its work. */
 #include <string.h>
 
 #include "bridge/bridge.h"
+#include "bridge/record.h"
 #include "frame/gateway.h"
 #include "pdmclient/vtpdm.h"
 #include "text/text.h"
@@ -50,11 +52,38 @@ int current_model_data(host_model_area* area) {
     void* model = nullptr;
     if (ProMdlCurrentGet(&model) != 0)
         return 1;
-    /* Only name and type are read back; the host's further fields are never looked at. */
-    memset(&area->record, 0, sizeof area->record);
+    /* Only name and type are read back; the host's further fields are never looked at.  Copied
+     * from a zero record: a memset of this size becomes a string instruction, slower here. */
+    static const model_record cleared = {};
+    memcpy(&area->record, &cleared, sizeof area->record);
     if (ProMdlDataGet(model, &area->record) != 0)
         return -1;
     return 0;
+}
+
+/* The hooks handed their model: names it to one library function, when it has a key. */
+int report_model(model_record* model, int (*library)(const char*), const char* function,
+                 record_event event) {
+    char key[BRIDGE_KEY_SIZE];
+    const char* argument = nullptr;
+    int answer = 0;
+    if (bridge_document_key(model, key) == 0) {
+        argument = key;
+        answer = library(key);
+    }
+    if (record_active) record_hook(event, model, argument != nullptr ? function : nullptr, argument, answer);
+    return 0;
+}
+
+/* The key of the current model for the hooks that ask the host: the empty key when there is no
+ * current model, null when its data or key cannot be had.  *model is its record, or null. */
+const char* current_key(host_model_area* area, char key[BRIDGE_KEY_SIZE], const model_record** model) {
+    *model = nullptr;
+    int found = current_model_data(area);
+    if (found == 1) return empty_key;
+    if (found < 0) return nullptr;
+    *model = &area->record;
+    return bridge_document_key(&area->record, key) == 0 ? key : nullptr;
 }
 
 } // namespace
@@ -86,10 +115,7 @@ int bridge_document_key(const model_record* model, char key[BRIDGE_KEY_SIZE]) {
 }
 
 int VTNotifyAfterOpen(model_record* model) {
-    char key[BRIDGE_KEY_SIZE];
-    if (bridge_document_key(model, key) == 0)
-        AfterOpen(key);
-    return 0;
+    return report_model(model, AfterOpen, "AfterOpen", RECORD_OPENED);
 }
 
 /* The library's answer decides the host's status: non-zero lets the save go on (0), its 0 and an
@@ -97,39 +123,35 @@ int VTNotifyAfterOpen(model_record* model) {
 int VTNotifyBeforeSave(void) {
     host_model_area area;
     char key[BRIDGE_KEY_SIZE];
-    int answer;
-    int found = current_model_data(&area);
-    if (found == 1)
-        answer = BeforeSave(empty_key);
-    else if (found < 0 || bridge_document_key(&area.record, key) != 0)
-        return 1;
-    else
-        answer = BeforeSave(key);
+    const model_record* model;
+    const char* argument = current_key(&area, key, &model);
+    int answer = argument != nullptr ? BeforeSave(argument) : 0;
+    if (record_active) record_hook(RECORD_SAVING, model, argument != nullptr ? "BeforeSave" : nullptr, argument, answer);
     return answer == 0 ? 1 : 0;
 }
 
-int VTNotifyIgnore(void) { return 0; }
+int VTNotifyIgnore(void) {
+    if (record_active) record_hook(RECORD_REGENERATED, nullptr, nullptr, nullptr, 0);
+    return 0;
+}
 
 int VTNotifyBeforeClose(void) {
-    BeforeClose(empty_key);
+    int answer = BeforeClose(empty_key);
+    if (record_active) record_hook(RECORD_CLOSING, nullptr, "BeforeClose", empty_key, answer);
     return 0;
 }
 
 int VTNotifyAfterClose(model_record* model) {
-    char key[BRIDGE_KEY_SIZE];
-    if (bridge_document_key(model, key) == 0)
-        AfterClose(key);
-    return 0;
+    return report_model(model, AfterClose, "AfterClose", RECORD_CLOSED);
 }
 
 int VTNotifySwitchDocument(void) {
     host_model_area area;
     char key[BRIDGE_KEY_SIZE];
-    int found = current_model_data(&area);
-    if (found == 1)
-        SwitchDocument(empty_key);
-    else if (found == 0 && bridge_document_key(&area.record, key) == 0)
-        SwitchDocument(key);
+    const model_record* model;
+    const char* argument = current_key(&area, key, &model);
+    int answer = argument != nullptr ? SwitchDocument(argument) : 0;
+    if (record_active) record_hook(RECORD_SWITCHED, model, argument != nullptr ? "SwitchDocument" : nullptr, argument, answer);
     return 0;
 }
 

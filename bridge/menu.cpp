@@ -9,6 +9,8 @@
 #include <string.h>
 
 #include "bridge/bridge.h"
+#include "bridge/menu_table.h"
+#include "bridge/record.h"
 #include "frame/gateway.h"
 #include "pdmclient/vtpdm.h"
 #include "text/text.h"
@@ -21,8 +23,8 @@ enum {
     ACCESS_UNAVAILABLE = 1,
 };
 
-const char message_file_name[] = "menu_vt_vexo.txt";
-const char top_menu[] = "UserMenuO";
+const char message_file_name[] = VT_MENU_MESSAGE_FILE;
+const char top_menu[] = VT_MENU_TOP;
 
 /* Table A: base commands, all with AccessAll and both flags set.  A separator row stores its id
  * in the shared separator id variable instead of its own slot. */
@@ -73,42 +75,10 @@ struct menu_item {
     const char* icon;
 };
 
-const menu_item menu_items[] = {
-    {"UserMenuO", "G14", OWN, "g14_label", "g14_help", "G14", VTCmdDocumentData, ModelAccess, 0, 0, "Docdata_g14"},
-    {"UserMenuO", "G15", OWN, "g15_label", "g15_help", "G15", VTCmdPartData, ModelAccess, 0, 0, "partdata_g15"},
-    {"UserMenuO", "G16", OWN, "g16_label", "g16_help", "G16", VTCmdSaveIntoProject, ModelAccess, 0, 0, "saveintoproject_g16"},
-    {"UserMenuO", "G16a", OWN, "g16a_label", "g16a_help", "G16a", VTCmdImportIntoProject, ModelAccess, 0, 0, "import_g16a"},
-    {"UserMenuO", "GLABEL0", SEPARATOR, "space_label", "space_help", "UserMenuO", VTCmdNone, AccessAll, 1, 1, nullptr},
-    {"UserMenuO", "G7a", OWN, "g7a_label", "g7a_help", "G7a", VTCmdLogin, AccessAll, 1, 1, "login_g7a"},
-    {"UserMenuO", "G7b", OWN, "g7b_label", "g7b_help", "G7b", VTCmdNewEntity, AccessAll, 1, 1, "newent_g7b"},
-    {"UserMenuO", "G7c", OWN, "g7c_label", "g7c_help", "G7c", VTCmdPswManager, AccessAll, 1, 1, "pwsmanager_g7c"},
-    {"UserMenuO", "G7", OWN, "g7_label", "g7_help", "G7", VTCmdProjectBrowser, AccessAll, 1, 1, "projectbrowser_g7"},
-    {"UserMenuO", "G8", OWN, "g8_label", "g8_help", "G8", VTCmdFindArchive, AccessAll, 1, 1, "find_g8"},
-    {"UserMenuO", "GLABEL1", SEPARATOR, "space_label", "space_help", "UserMenuO", VTCmdNone, AccessAll, 1, 1, nullptr},
-    {"UserMenuO", "SEL", SUBMENU, "SEL_label", nullptr, "GLABEL1", nullptr, nullptr, 0, 0, nullptr},
-    {"SEL", "G9", BASE, "g9_label", "g9_help", "g9cmd", nullptr, nullptr, 0, 0, "QVdoc_g9"},
-    {"SEL", "G10", BASE, "g10_label", "g10_help", "g10cmd", nullptr, nullptr, 0, 0, "QVpart_g10"},
-    {"SEL", "G11", BASE, "g11_label", "g11_help", "g11cmd", nullptr, nullptr, 0, 0, "bomview_g11"},
-    {"SEL", "GLABEL1A", SEPARATOR, "space2_label", "space2_help", "SEL", VTCmdNone, AccessAll, 1, 1, nullptr},
-    {"SEL", "G12", BASE, "g12_label", "g12_help", "g12cmd", nullptr, nullptr, 0, 0, "dbview_g12"},
-    {"SEL", "G13", BASE, "g13_label", "g13_help", "g13cmd", nullptr, nullptr, 0, 0, "bomview_g13"},
-    {"UserMenuO", "CRO", SUBMENU, "CRO_label", nullptr, "GLABEL1", nullptr, nullptr, 0, 0, nullptr},
-    {"CRO", "C1", BASE, "c1_label", "c1_help", "c1cmd", nullptr, nullptr, 0, 0, "qvecr_c1"},
-    {"CRO", "C2", BASE, "c2_label", "c2_help", "c2cmd", nullptr, nullptr, 0, 0, "newecr_c2"},
-    {"CRO", "GLABEL1C", SEPARATOR, "space1_label", "space1_help", "CRO", VTCmdNone, AccessAll, 1, 1, nullptr},
-    {"CRO", "C3", BASE, "c3_label", "c3_help", "c3cmd", nullptr, nullptr, 0, 0, "qveco_c3"},
-    {"CRO", "C4", BASE, "c4_label", "c4_help", "c4cmd", nullptr, nullptr, 0, 0, "neweco_c4"},
-    {"CRO", "GLABEL2C", SEPARATOR, "space1_label", "space1_help", "CRO", VTCmdNone, AccessAll, 1, 1, nullptr},
-    {"CRO", "C5", BASE, "c5_label", "c5_help", "c5cmd", nullptr, nullptr, 0, 0, "mytasks_c5"},
-    {"UserMenuO", "GLABEL2", SEPARATOR, "space_label", "space_help", "UserMenuO", VTCmdNone, AccessAll, 0, 0, nullptr},
-    {"UserMenuO", "GEN", SUBMENU, "GEN_label", nullptr, "GLABEL2", nullptr, nullptr, 0, 0, nullptr},
-    {"GEN", "G4", BASE, "g4_label", "g4_help", "g4cmd", nullptr, nullptr, 0, 0, "hide_g4"},
-    {"GEN", "G5", BASE, "g5_label", "g5_help", "g5cmd", nullptr, nullptr, 0, 0, "show_g5"},
-    {"UserMenuO", "GLABEL3", SEPARATOR, "space_label", "space_help", "UserMenuO", VTCmdNone, AccessAll, 1, 1, nullptr},
-    {"UserMenuO", "G6o", OWN, "g6o_label", "g6o_help", "G6o", VTCmdOptions, AccessAll, 1, 1, "Option_g6o"},
-    {"UserMenuO", "G6", OWN, "g6_label", "g6_help", "G6", VTCmdHelp, AccessAll, 1, 1, "help_g6"},
-    {"UserMenuO", "G3", OWN, "g3_label", "g3_help", "G3", VTCmdAbout, AccessAll, 1, 1, "about_g3"},
-};
+#define VT_MENU_ROW(parent, item, kind, label, help, action, handler, access, non_active_ok, accessory_ok, icon) \
+    {parent, item, kind, label, help, action, handler, access, non_active_ok, accessory_ok, icon},
+const menu_item menu_items[] = {VT_MENU_ITEMS(VT_MENU_ROW)};
+#undef VT_MENU_ROW
 
 /* The model event subscriptions, in subscription order; each hook is handed over in the
  * host's generic hook form and called back in the shape its type has. */
@@ -192,31 +162,53 @@ void add_menu_item(menu_build* build, const menu_item* row) {
 
 extern "C" {
 
-/* The host's start-up arguments are not read: the host release is not tested and the error
- * buffer is never written.  Every registration status is ignored; the result is always 0. */
-int bridge_initialize(int, char**, const char*, const char*, char16_t*) {
+/* Of the host's start-up arguments only the version and build are read, for a recording's
+ * header: the host release is not tested and the error buffer is never written.  Every
+ * registration status is ignored; the result is always 0. */
+int bridge_initialize(int, char**, const char* version, const char* host_build, char16_t*) {
     menu_build build;
     memset(&build, 0, sizeof build);
 
-    BeforeInit();
-    Start();
+    record_begin(version, host_build);
+    int before_init = BeforeInit();
+    int start = Start();
 
     pro_str_to_wstr(build.message_file, message_file_name);
-    ProMenubarMenuAdd(top_menu, "VantorO", "Applications", 1, build.message_file);
+    ProMenubarMenuAdd(top_menu, VT_MENU_TOP_LABEL, VT_MENU_NEIGHBOUR, 1, build.message_file);
 
     register_base_commands(&build);
     for (const menu_item& row : menu_items)
         add_menu_item(&build, &row);
 
     for (const subscription& entry : subscriptions)
-        ProNotificationSet(entry.type, entry.hook);
+        ProNotificationSet(entry.type, record_subscription(entry.type, entry.hook));
 
     bridge_attach_brackets();
-    AfterInit();
+    int after_init = AfterInit();
+    record_startup(before_init, start, after_init);
     return 0;
 }
 
-int bridge_terminate(void) { return Stop(); }
+int bridge_terminate(void) {
+    int answer = Stop();
+    record_end(answer);
+    return answer;
+}
+
+/* The button of a handler: an own command's item, or the item placed on the base command the
+ * handler serves; the separators' VTCmdNone is picked through the first separator. */
+const char* bridge_button_of(command_action handler) {
+    for (const menu_item& row : menu_items) {
+        command_action row_handler = row.handler;
+        if (row.kind == BASE) {
+            row_handler = nullptr;
+            for (const base_command& base : base_commands)
+                if (strcmp(base.action, row.action) == 0) row_handler = base.handler;
+        }
+        if (row_handler == handler && row.kind != SUBMENU) return row.item;
+    }
+    return nullptr;
+}
 
 int AccessAll(void) { return ACCESS_AVAILABLE; }
 

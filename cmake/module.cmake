@@ -9,7 +9,9 @@ if(WIN32)
   target_sources(vt_vexo PRIVATE ${CMAKE_SOURCE_DIR}/cmake/vt_vexo.def)
   set_target_properties(vt_vexo PROPERTIES PREFIX "")
 else()
-  set_target_properties(vt_vexo PROPERTIES BUILD_RPATH "$ORIGIN")
+  # The module finds its client library beside it and nowhere else, as on Windows: the run path
+  # is $ORIGIN alone (no build folder), and the installed copy carries the same.
+  set_target_properties(vt_vexo PROPERTIES BUILD_WITH_INSTALL_RPATH ON INSTALL_RPATH "$ORIGIN")
   target_link_options(vt_vexo PRIVATE "LINKER:--version-script=${CMAKE_SOURCE_DIR}/cmake/vt_vexo.map")
   set_property(TARGET vt_vexo APPEND PROPERTY LINK_DEPENDS ${CMAKE_SOURCE_DIR}/cmake/vt_vexo.map)
 endif()

@@ -25,7 +25,7 @@ const BuiltinCommand builtin_commands[3] = {
 
 /* ---- text helpers ------------------------------------------------------------------------- */
 
-MessageFile parse_message_file(const std::string& contents) {
+std::vector<std::string> text_lines(const std::string& contents) {
     std::vector<std::string> lines;
     std::istringstream in(contents);
     std::string line;
@@ -33,6 +33,11 @@ MessageFile parse_message_file(const std::string& contents) {
         if (!line.empty() && line.back() == '\r') line.pop_back();
         lines.push_back(line);
     }
+    return lines;
+}
+
+MessageFile parse_message_file(const std::string& contents) {
+    std::vector<std::string> lines = text_lines(contents);
     MessageFile file;
     size_t i = 0;
     while (i < lines.size()) {
@@ -422,6 +427,8 @@ bool name_taken(const std::vector<MenuItem>& siblings, const std::string& name) 
 }
 
 }  // namespace
+
+std::string json_quote(const std::string& text) { return json_string(text); }
 
 /* ---- the host functions ------------------------------------------------------------------- */
 

@@ -50,6 +50,9 @@ struct MessageText {
 };
 typedef std::map<std::string, MessageText> MessageFile;
 
+/* The lines of a text, line ends LF or CRLF, without them. */
+std::vector<std::string> text_lines(const std::string& contents);
+
 /* Reads a message file: four lines per message (key, English text, translated text or "#",
  * "#"), UTF-8, line ends LF or CRLF; blank lines between messages are skipped.  A group cut
  * short at the end of the file is dropped.  The first of two equal keys wins. */
@@ -74,6 +77,9 @@ const char* language_name_of(int code);
 /* Narrow UTF-8 and the host's UTF-16. Invalid UTF-8 bytes become U+FFFD; lone surrogates "?". */
 std::u16string widen(const std::string& text);
 std::string narrow(const char16_t* text);
+
+/* Text as a JSON string, quotes included (control characters escaped). */
+std::string json_quote(const std::string& text);
 
 /* File-system paths from and to UTF-8 text. */
 std::filesystem::path path_of(const std::string& text);

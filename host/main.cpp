@@ -5,12 +5,18 @@
 #include <string>
 #include <vector>
 
+#include "host/check.h"
+#include "host/compare.h"
+#include "host/registry.h"
 #include "host/session.h"
 
 namespace {
 
 const char usage[] =
     "usage: vthost [options] [SCRIPT]   (no SCRIPT or '-': standard input)\n"
+    "       vthost check [--lang CODE|NAME ...] [--no-start] [--json] [--as LOCATION] FILE|DIR\n"
+    "  --registry FILE     load the add-in as the host does from its registry file (protk.dat):\n"
+    "                      the module of exec_file, the application directory holding text_dir\n"
     "  --addin PATH        the add-in module (default: the one beside vthost)\n"
     "  --version TEXT      host version text (default 26)\n"
     "  --build TEXT        host build text (default 2004280)\n"
@@ -20,14 +26,20 @@ const char usage[] =
     "  --trace FILE        write every host call as a JSON line to FILE\n"
     "  --missing F,...     leave these host functions out of the table\n"
     "  --refuse F,...      make these host functions answer with an error\n"
+    "  --compare FILE      replay a session recorded by the add-in (VT_VEXO_RECORD) and check\n"
+    "                      that the add-in makes the same client-library calls; exit 1 and\n"
+    "                      the first difference when it does not\n"
     "script commands: open NAME.TYPE, activate NAME.TYPE|none, save, close, close-window,\n"
     "  pick BUTTON, menu, copy NAME.TYPE NEW.TYPE, rename NAME.TYPE NEW.TYPE, regenerate,\n"
-    "  setenv NAME VALUE, quit; '#' starts a comment\n";
+    "  setenv NAME VALUE, quit; '#' starts a comment; \\xHH in an argument is the byte HH\n";
 
 }  // namespace
 
 int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
+    const std::string program = argc > 0 ? argv[0] : "vthost";
+    if (!args.empty() && args[0] == "check")
+        return vthost::run_check(std::vector<std::string>(args.begin() + 1, args.end()), program);
     for (const std::string& arg : args) {
         if (arg == "--help" || arg == "-h") {
             fputs(usage, stdout);
@@ -35,10 +47,22 @@ int main(int argc, char** argv) {
         }
     }
     vthost::Options options;
-    std::string error;
-    if (!vthost::parse_options(args, options, error)) {
+    std::string error, recording;
+    if (!vthost::take_compare_option(args, recording, error) || !vthost::parse_options(args, options, error)) {
         fprintf(stderr, "vthost: %s\n%s", error.c_str(), usage);
         return 2;
     }
-    return vthost::run_session(options, argc > 0 ? argv[0] : "vthost");
+    if (!options.registry.empty()) {
+        if (!options.addin.empty() || !options.app_dir.empty()) {
+            fprintf(stderr, "vthost: --registry names the module and the application directory; "
+                            "leave out --addin and --appdir\n");
+            return 2;
+        }
+        if (!vthost::addin_from_registry(options.registry, options.addin, options.app_dir, error)) {
+            fprintf(stderr, "vthost: cannot load the add-in: %s\n", error.c_str());
+            return 1;
+        }
+    }
+    if (!recording.empty()) return vthost::run_compare(options, args, recording, program);
+    return vthost::run_session(options, program);
 }

@@ -63,6 +63,29 @@ bool valid_variable_name(const std::string& name) {
 
 }  // namespace
 
+bool unescape_word(const std::string& word, std::string& text, std::string& error) {
+    auto hex = [](char c) {
+        if (c >= '0' && c <= '9') return c - '0';
+        if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+        if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+        return -1;
+    };
+    text.clear();
+    for (size_t i = 0; i < word.size(); ++i) {
+        if (word[i] != '\\') {
+            text += word[i];
+            continue;
+        }
+        if (i + 3 >= word.size() || word[i + 1] != 'x' || hex(word[i + 2]) < 0 || hex(word[i + 3]) < 0) {
+            error = "bad escape in '" + word + "': write \\xHH with two hex digits";
+            return false;
+        }
+        text += static_cast<char>(hex(word[i + 2]) * 16 + hex(word[i + 3]));
+        i += 3;
+    }
+    return true;
+}
+
 bool parse_model_key(const std::string& text, std::string& name, std::string& type, std::string& error) {
     size_t dot = text.rfind('.');
     if (dot == std::string::npos || dot == 0 || dot + 1 == text.size()) {
@@ -114,6 +137,13 @@ bool parse_script_line(const std::string& line, ScriptCommand& command, std::str
     command.kind = rule->kind;
     std::vector<std::string> args(words.begin() + 1, words.end());
     std::string usage = std::string("usage: ") + rule->usage;
+    if (rule->kind != ScriptCommand::SETENV) {
+        for (std::string& arg : args) {
+            std::string text;
+            if (!unescape_word(arg, text, error)) return false;
+            arg = text;
+        }
+    }
 
     if (rule->kind == ScriptCommand::SETENV) {
         if (args.empty() || !valid_variable_name(args[0])) {

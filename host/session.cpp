@@ -80,6 +80,8 @@ bool parse_options(const std::vector<std::string>& args, Options& options, std::
             if (!value(options.build)) return false;
         } else if (arg == "--appdir") {
             if (!value(options.app_dir)) return false;
+        } else if (arg == "--registry") {
+            if (!value(options.registry)) return false;
         } else if (arg == "--lang") {
             if (!value(text)) return false;
             options.language = language_code_from_text(text);
@@ -160,12 +162,6 @@ std::string menu_listing(Host& host, const std::string& menu_name) {
 
 namespace {
 
-typedef int (*initialize_function)(int argc, char** argv, const char* version, const char* build,
-                                   int unused5, char16_t* error_buffer, const char* app_dir,
-                                   const char16_t* module_path_w, const char* module_path,
-                                   int app_handle, int unused11, const host_function_pair* table,
-                                   int table_count, int language);
-typedef int (*terminate_function)(void);
 typedef int (*hook_plain)(void);
 typedef int (*hook_one)(model_record* model);
 typedef int (*hook_two)(model_record* first, model_record* second);

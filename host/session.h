@@ -17,6 +17,7 @@ struct Options {
     std::string version = "26";
     std::string build = "2004280";
     std::string app_dir;            /* empty: the staged tree of the build */
+    std::string registry;           /* the host's registry file naming module and texts; empty: none */
     int language = 0;
     bool quiet = false;
     std::string trace;              /* empty: no trace */
@@ -24,6 +25,14 @@ struct Options {
     std::set<std::string> refused;  /* table names */
     std::string script;             /* empty or "-": standard input */
 };
+
+/* The add-in's entry points as the host calls them. */
+typedef int (*initialize_function)(int argc, char** argv, const char* version, const char* build,
+                                   int unused5, char16_t* error_buffer, const char* app_dir,
+                                   const char16_t* module_path_w, const char* module_path,
+                                   int app_handle, int unused11, const host_function_pair* table,
+                                   int table_count, int language);
+typedef int (*terminate_function)(void);
 
 /* Reads the command line.  False with a message for a person on a bad option. */
 bool parse_options(const std::vector<std::string>& args, Options& options, std::string& error);

@@ -236,6 +236,10 @@ int insert_into_btree(btree* tree, btree_node** node, void* item, btree_compare 
     btree_node** slot = &tree->root;
     while (*slot != nullptr) {
         parent = *slot;
+        /* The next node is one of the two children: fetching both while the comparison reads
+         * the item overlaps their cache misses with its own. */
+        __builtin_prefetch(parent->left);
+        __builtin_prefetch(parent->right);
         int order = compare(parent->item, item);
         if (order == 0) return 0;
         slot = order > 0 ? &parent->left : &parent->right;
@@ -329,7 +333,8 @@ int bsearch_array(int count, array_compare compare, int element_size, const void
     const char* base = static_cast<const char*>(*array);
     int low = 0, high = count - 1, middle = 0, order = 0;
     while (low <= high) {
-        middle = low + (high - low) / 2;
+        /* low <= high here: the halving is a shift, without the sign correction of a division. */
+        middle = low + static_cast<int>(static_cast<unsigned>(high - low) >> 1);
         order = compare(key, base + static_cast<size_t>(middle) * element_size, extra);
         if (order == 0) {
             *position = middle;

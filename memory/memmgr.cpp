@@ -30,6 +30,7 @@
 
 #include "frame/report.h"
 #include "memory/memory.h"
+#include "memory/memory_internal.h"
 #include "platform/platform.h"
 
 namespace {
@@ -97,6 +98,56 @@ size_t total_of(size_t size) { return align8(size) + HEAD + TAIL; }
     crash();
 }
 
+/* The library's memset and memcpy, called as such.  Where the compiler knows a bound of the size
+ * (below 4,000 bytes, at most 1,016) it expands them into string instructions, which start
+ * slowly; out of line it cannot. */
+#if defined(__clang__)
+#define VT_OUT_OF_LINE __attribute__((noinline))
+#else
+#define VT_OUT_OF_LINE __attribute__((noipa))   /* no inlining, and no clone with the size fixed */
+#endif
+VT_OUT_OF_LINE void library_fill(void* p, int byte, size_t n) { memset(p, byte, n); }
+VT_OUT_OF_LINE void library_copy(void* to, const void* from, size_t n) { memcpy(to, from, n); }
+
+/* Zeroing and the 0xFF overwrite: most blocks are small, and two overlapping fixed-size stores
+ * from each end cost less than the library call there (a loop would become a string
+ * instruction, slower still on so few bytes). */
+const unsigned char zeros[32] = {};
+const unsigned char ones[32] = {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,
+                                0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,
+                                0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
+
+/* Fills n bytes (at most 64) from pattern, a run of 32 equal bytes. */
+inline void fill_small(char* p, size_t n, const unsigned char* pattern) {
+    if (n >= 32) {
+        memcpy(p, pattern, 32);
+        memcpy(p + n - 32, pattern, 32);
+    } else if (n >= 16) {
+        memcpy(p, pattern, 16);
+        memcpy(p + n - 16, pattern, 16);
+    } else if (n >= 8) {
+        memcpy(p, pattern, 8);
+        memcpy(p + n - 8, pattern, 8);
+    } else if (n >= 4) {
+        memcpy(p, pattern, 4);
+        memcpy(p + n - 4, pattern, 4);
+    } else if (n > 0) {
+        p[0] = static_cast<char>(pattern[0]);
+        p[n / 2] = static_cast<char>(pattern[0]);
+        p[n - 1] = static_cast<char>(pattern[0]);
+    }
+}
+
+void zero(char* p, size_t n) {
+    if (n > 64) library_fill(p, 0, n);
+    else fill_small(p, n, zeros);
+}
+
+void fill_ff(void* area, size_t total) {
+    if (total > 64) library_fill(area, 0xFF, total);
+    else fill_small(static_cast<char*>(area), total, ones);
+}
+
 /* The four link conditions of a chain block; 1 when they all hold. */
 int links_hold(chain_area* area) {
     chain_area* previous = head_of(area)->previous;
@@ -139,7 +190,7 @@ void* resize_area(chain_area* old, size_t old_total, size_t new_total) {
         if (fresh == nullptr) return nullptr;
         /* The heap's usable size is at least the old total; a smaller answer copies the total. */
         size_t copy = usable >= old_total ? usable : (old_total < new_total ? old_total : new_total);
-        memcpy(fresh, old, copy);
+        library_copy(fresh, old, copy);
         platform.heap_free(old);
         return fresh;
     }
@@ -198,6 +249,8 @@ int16_t state_of(void* ptr) {
     return state;
 }
 
+bool is_clump_state(int16_t state) { return state == STATE_IN_USE || state == STATE_IN_USE_XAR; }
+
 /* The chunk holding a clump object; a pointer that does not lie in a chunk ends the process. */
 chunk_head* chunk_of(void* ptr) {
     slot_head* slot = reinterpret_cast<slot_head*>(static_cast<char*>(ptr) - 8);
@@ -240,9 +293,64 @@ void push_chunk(clump_descriptor& clump, chunk_head* chunk) {
     clump.first = chunk;
 }
 
+/* The resize of manage_memory: the block keeps its place in the chain and its growth is zeroed,
+ * except the bytes from filled_from to filled_to, which the caller fills at once. */
+void* resize_block(void* old, int size, int may_fail, int xar_flag, size_t filled_from, size_t filled_to) {
+    size_t new_total = total_of(static_cast<size_t>(size));
+    size_t end = align8(static_cast<size_t>(size));
+    chain_area* old_area = area_of(old);
+    if (!links_hold(old_area)) chain_corrupt("manage_memory");
+    size_t old_size = head_of(old_area)->size;
+    chain_area* previous = head_of(old_area)->previous;
+    chain_area* next = tail_of(old_area)->next;
+    chain_area* area = static_cast<chain_area*>(resize_area(old_area, total_of(old_size), new_total));
+    if (area == nullptr) {
+        /* The old area is still intact and linked. */
+        if (may_fail) return nullptr;
+        out_of_memory();
+    }
+    head_of(area)->size = static_cast<uint32_t>(size);
+    relink(area, previous, next);
+    char* user = user_of(area);
+    reinterpret_cast<chain_tail*>(user + end)->flags = FLAG_BITS | (xar_flag ? FLAG_XAR : 0);
+    if (end > old_size) {
+        /* The part of the filled range that lies in the growth is left out of the zeroing. */
+        size_t skip_from = filled_from > old_size ? filled_from : old_size;
+        size_t skip_to = filled_to < end ? filled_to : end;
+        if (skip_from < skip_to) {
+            zero(user + old_size, skip_from - old_size);
+            zero(user + skip_to, end - skip_to);
+        } else {
+            zero(user + old_size, end - old_size);
+        }
+    }
+    return user;
+}
+
+/* relocmem, with the bytes from filled_from to filled_to of a chain block's growth left to the
+ * caller. */
+void* relocate(void* ptr, int size, int xar_flag, size_t filled_from, size_t filled_to) {
+    int16_t state = state_of(ptr);
+    if (is_clump_state(state)) {
+        void* moved = relocmem_clump(ptr, size);
+        if (moved != nullptr) return moved;
+    } else if (state == STATE_FREE) {
+        /* A released clump object is no chain block: its links would be read from a slot. */
+        dbg_err_crash("relocmem", " reallocation of released object");
+        crash();
+    }
+    if (size < 0) crash();
+    return resize_block(ptr, size, 0, xar_flag, filled_from, filled_to);
+}
+
 }  // namespace
 
+void* relocmem_filled(void* ptr, int size, int xar_flag, size_t filled_from, size_t filled_to) {
+    return relocate(ptr, size, xar_flag, filled_from, filled_to);
+}
+
 extern "C" {
+
 
 int register_clump(const char* name, int object_size) {
     if (object_size <= 0) crash();
@@ -346,41 +454,24 @@ int memory_clump_chunks(int clump_id, void** chunks, int max_chunks) {
 
 void* manage_memory(int size, void* old, int may_fail, int xar_flag) {
     size_t new_total = total_of(static_cast<size_t>(size));
-    chain_area* area;
-    size_t old_size = 0;
+    size_t end = align8(static_cast<size_t>(size));
+    uint32_t flags = FLAG_BITS | (xar_flag ? FLAG_XAR : 0);
     if (old == nullptr) {
-        area = static_cast<chain_area*>(platform.heap_alloc(new_total));
-    } else {
-        chain_area* old_area = area_of(old);
-        if (!links_hold(old_area)) chain_corrupt("manage_memory");
-        old_size = head_of(old_area)->size;
-        chain_area* previous = head_of(old_area)->previous;
-        chain_area* next = tail_of(old_area)->next;
-        area = static_cast<chain_area*>(resize_area(old_area, total_of(old_size), new_total));
+        chain_area* area = static_cast<chain_area*>(platform.heap_alloc(new_total));
         if (area == nullptr) {
-            /* The old area is still intact and linked. */
             if (may_fail) return nullptr;
             out_of_memory();
         }
         head_of(area)->size = static_cast<uint32_t>(size);
-        relink(area, previous, next);
-    }
-    if (area == nullptr) {
-        if (may_fail) return nullptr;
-        out_of_memory();
-    }
-    if (old == nullptr) {
-        head_of(area)->size = static_cast<uint32_t>(size);
         clear_guard(head_of(area));
         append(area);
+        char* user = user_of(area);
+        reinterpret_cast<chain_tail*>(user + end)->flags = flags;
+        zero(user, end);
+        return user;
     }
-    tail_of(area)->flags = FLAG_BITS | (xar_flag ? FLAG_XAR : 0);
 
-    char* user = user_of(area);
-    size_t end = align8(static_cast<size_t>(size));
-    if (old == nullptr) memset(user, 0, end);
-    else if (end > old_size) memset(user + old_size, 0, end - old_size);
-    return user;
+    return resize_block(old, size, may_fail, xar_flag, 0, 0);
 }
 
 void* getmem(int size, int xar_flag) {
@@ -389,38 +480,37 @@ void* getmem(int size, int xar_flag) {
     return manage_memory(size, nullptr, 0, xar_flag);
 }
 
-void* relocmem(void* ptr, int size, int xar_flag) {
-    void* moved = relocmem_clump(ptr, size);
-    if (moved != nullptr) return moved;
-    if (state_of(ptr) == STATE_FREE) {
-        /* A released clump object is no chain block: its links would be read from a slot. */
-        dbg_err_crash("relocmem", " reallocation of released object");
-        crash();
-    }
-    if (size < 0) crash();
-    return manage_memory(size, ptr, 0, xar_flag);
-}
+void* relocmem(void* ptr, int size, int xar_flag) { return relocate(ptr, size, xar_flag, 0, 0); }
 
 int rlsmem(void* ptr) {
     if (ptr == nullptr) return 0;
-    if (rlsmem_clump(ptr)) return 0;
+    int16_t state = state_of(ptr);
+    if (state == STATE_FREE || is_clump_state(state)) {
+        rlsmem_clump(ptr);
+        return 0;
+    }
     chain_area* area = area_of(ptr);
-    if (!links_hold(area)) chain_corrupt("rlsmem");
+    /* The link check, reading each link once: the unlink below uses the same values. */
+    size_t size = head_of(area)->size;
     chain_area* previous = head_of(area)->previous;
-    chain_area* next = tail_of(area)->next;
+    chain_tail* tail = reinterpret_cast<chain_tail*>(user_of(area) + align8(size));
+    chain_area* next = tail->next;
+    if ((previous == nullptr) != (area == chain_first) || (next == nullptr) != (area == chain_last) ||
+        (previous != nullptr && tail_of(previous)->next != area) ||
+        (next != nullptr && head_of(next)->previous != area))
+        chain_corrupt("rlsmem");
     if (previous != nullptr) tail_of(previous)->next = next;
     else chain_first = next;
     if (next != nullptr) head_of(next)->previous = previous;
     else chain_last = previous;
-    head_of(area)->previous = nullptr;
-    tail_of(area)->next = nullptr;
 
-    size_t total = total_of(head_of(area)->size);
+    /* The overwrite covers the block's own links as well: they go with the rest of the area. */
+    size_t total = align8(size) + HEAD + TAIL;
     if (total < FULL_OVERWRITE_LIMIT) {
-        memset(area, 0xFF, total);
+        fill_ff(area, total);
     } else {
-        memset(area, 0xFF, PARTIAL_OVERWRITE);
-        memset(reinterpret_cast<char*>(area) + total - PARTIAL_OVERWRITE, 0xFF, PARTIAL_OVERWRITE);
+        library_fill(area, 0xFF, PARTIAL_OVERWRITE);
+        library_fill(reinterpret_cast<char*>(area) + total - PARTIAL_OVERWRITE, 0xFF, PARTIAL_OVERWRITE);
     }
     platform.heap_free(area);
     return 0;

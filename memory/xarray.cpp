@@ -15,6 +15,7 @@
 
 #include "frame/report.h"
 #include "memory/memory.h"
+#include "memory/memory_internal.h"
 
 namespace {
 
@@ -81,6 +82,17 @@ void* checked(void** array, const char* name) {
     return *array;
 }
 
+/* Writes the header and the tail of an area of `units` units, each as one 8-byte word: the quick
+ * append reads the header as one word, and a load that spans several smaller stores must wait
+ * for all of them. */
+void write_frame(void* data, int units, int extension, int object_size, int16_t relocations, int32_t count) {
+    xar_head head = {static_cast<uint32_t>(units) | (static_cast<uint32_t>(extension) << EXTENSION_SHIFT),
+                     static_cast<uint16_t>(object_size), HEAD_MARK};
+    xar_tail tail = {TAIL_MARK, relocations, count};
+    memcpy(static_cast<char*>(data) - 8, &head, sizeof head);
+    memcpy(static_cast<char*>(data) + static_cast<size_t>(units) * 8 - 16, &tail, sizeof tail);
+}
+
 int debug_xar_set() {
     if (debug_xar < 0) debug_xar = getenv("DEBUG_XAR") != nullptr ? 1 : 0;
     return debug_xar;
@@ -120,9 +132,9 @@ void copy_objects(void* to, const void* from, size_t bytes) {
 int xar_pre_reloc(void* array, int n);
 
 /* XAR_EXTEND on an array already checked: adds n objects at the end, moving the area when they
- * do not fit.  Room is tested in bytes, (count + n) x s against the data part, which is the
+ * do not fit; a caller that copies into the first `filled` bytes of them at once says so.  Room is tested in bytes, (count + n) x s against the data part, which is the
  * capacity test without the division. */
-void* extend_valid(void** array, void* data, int n) {
+void* extend_valid(void** array, void* data, int n, size_t filled = 0) {
     if (n < 0) fail("XAR_EXTEND", "invalid request");
     if (n == 0) return nullptr;
     int count = count_of(data);
@@ -133,19 +145,19 @@ void* extend_valid(void** array, void* data, int n) {
         int extension = extension_of(data);
         int16_t relocations = tail_of(data)->relocations;
         memset(tail_of(data), 0, sizeof(xar_tail));
-        char* area = static_cast<char*>(relocmem(static_cast<char*>(data) - 8, units * 8, 1));
+        /* The first `filled` bytes of the new objects are the caller's to write: the growth
+         * below them need not be zeroed first. */
+        size_t first_new = 8 + static_cast<size_t>(count) * s;
+        char* area = static_cast<char*>(relocmem_filled(static_cast<char*>(data) - 8, units * 8, 1, first_new,
+                                                        first_new + filled));
         if (area == nullptr) fail_memory(" XAR_EXTEND", "out of memory");
         data = area + 8;
-        xar_head* head = head_of(data);
-        head->units_extension = static_cast<uint32_t>(units) | (static_cast<uint32_t>(extension) << EXTENSION_SHIFT);
-        head->object_size = static_cast<uint16_t>(s);
-        head->mark = HEAD_MARK;
-        xar_tail* tail = tail_of(data);
-        tail->mark = TAIL_MARK;
-        tail->relocations = relocations > RELOCATIONS_FLOOR ? static_cast<int16_t>(relocations - 1) : relocations;
+        write_frame(data, units, extension, s,
+                    relocations > RELOCATIONS_FLOOR ? static_cast<int16_t>(relocations - 1) : relocations, count + n);
         *array = data;
+    } else {
+        tail_of(data)->count = count + n;
     }
-    tail_of(data)->count = count + n;
     return static_cast<char*>(data) + static_cast<size_t>(count) * s;
 }
 
@@ -166,7 +178,8 @@ int xar_pre_reloc(void* array, int n) {
     double scaled = extension * factor + 0.1;
     long long b = scaled > largest ? largest : static_cast<long long>(scaled);
     if (b < 1) b = 1;
-    long long capacity = b * ((n - 1) / b + 1) + capacity_of(array);
+    /* b is at most the largest count, so the steps are counted in int: a far cheaper division. */
+    long long capacity = b * ((n - 1) / static_cast<int>(b) + 1) + capacity_of(array);
     return static_cast<int>(capacity < largest ? capacity : largest);
 }
 
@@ -182,7 +195,7 @@ __attribute__((noinline)) void* append_checked(void** array, int n, const void* 
         dbg_err_info("XAR_APPEND", ": don't ask for trouble. Use xar_replicate");
         if (n > 0 && n <= max_count(s) - count) source = copy = copy_aside(data, source, n);
     }
-    char* added = static_cast<char*>(extend_valid(array, data, n));
+    char* added = static_cast<char*>(extend_valid(array, data, n, source != nullptr ? static_cast<size_t>(n) * s : 0));
     if (source != nullptr) copy_objects(added, source, static_cast<size_t>(n) * s);
     rlsmem(copy);
     return added;
@@ -204,15 +217,8 @@ void* XAR_ALLOC(int count, int object_size, int extension) {
     char* area = static_cast<char*>(getmem(units * 8, 1));
     if (area == nullptr) fail_memory("XAR_ALLOC", "out of memory");
     void* data = area + 8;
-    xar_head* head = head_of(data);
     if (extension > MAX_EXTENSION) extension = MAX_EXTENSION;
-    head->units_extension = static_cast<uint32_t>(units) | (static_cast<uint32_t>(extension) << EXTENSION_SHIFT);
-    head->object_size = static_cast<uint16_t>(object_size);
-    head->mark = HEAD_MARK;
-    xar_tail* tail = tail_of(data);
-    tail->mark = TAIL_MARK;
-    tail->relocations = -1;
-    tail->count = count;
+    write_frame(data, units, extension, object_size, -1, count);
     return data;
 }
 
@@ -224,23 +230,27 @@ void* XAR_EXTEND(void** array, int n) {
 
 /* The common case inline, everything else (and every message) in append_checked: a valid
  * array with room for the objects and a source outside it only gains the count and the copy.
- * Kept apart so that this path needs no stack frame. */
+ * Kept apart so that this path needs no stack frame.  The header is read as one word (units,
+ * object size and mark); a source below the data or at or past the objects in use is outside,
+ * which one unsigned comparison of its offset tells (a null source has a huge offset). */
 void* XAR_APPEND(void** array, int n, const void* source) {
     char* data = array != nullptr ? static_cast<char*>(*array) : nullptr;
     if (data != nullptr && n > 0) {
-        const xar_head* head = head_of(data);
-        uint32_t units = head->units_extension & UNITS_MASK;
-        if (head->mark == HEAD_MARK && head->object_size != 0 && units >= 2) {
+        uint64_t head;
+        memcpy(&head, data - 8, sizeof head);
+        uint32_t units = static_cast<uint32_t>(head) & UNITS_MASK;
+        size_t s = static_cast<size_t>(head >> 32) & 0xFFFF;
+        if ((head >> 48) == HEAD_MARK && s != 0 && units >= 2) {
             size_t bytes = static_cast<size_t>(units) * 8 - 16;
             xar_tail* tail = reinterpret_cast<xar_tail*>(data + bytes);
-            size_t s = head->object_size;
-            size_t used = static_cast<size_t>(static_cast<uint32_t>(tail->count)) * s;
+            int32_t count = tail->count;
+            size_t used = static_cast<size_t>(static_cast<uint32_t>(count)) * s;
             size_t added = static_cast<size_t>(n) * s;
-            const char* from = static_cast<const char*>(source);
-            int from_inside = from != nullptr && from >= data && from < data + used;
-            if (tail->mark == TAIL_MARK && tail->count >= 0 && !from_inside && used + added <= bytes) {
-                tail->count += n;
-                if (from != nullptr) copy_objects(data + used, from, added);
+            uintptr_t offset = reinterpret_cast<uintptr_t>(source) - reinterpret_cast<uintptr_t>(data);
+            if (tail->mark == TAIL_MARK && count >= 0 && (offset >= used || source == nullptr) &&
+                used + added <= bytes) {
+                tail->count = count + n;
+                if (source != nullptr) copy_objects(data + used, source, added);
                 return data + used;
             }
         }
@@ -310,7 +320,9 @@ void* xar_insert(void** array, int index, int n, const void* source) {
             fail_plain("arr_insert", "bad data pointer.");
         }
     }
-    XAR_EXTEND(array, n);
+    /* The array was checked above and nothing since has touched it.  arr_insert writes every
+     * byte of the n new objects (moved objects or the inserted ones), or ends the process. */
+    extend_valid(array, data, n, n > 0 ? static_cast<size_t>(n) * s : 0);
     data = *array;
     arr_insert(data, s, &count, index, n, source);
     rlsmem(copy);
@@ -345,7 +357,7 @@ void arr_insert(void* data, int object_size, int* count, int index, int n, const
         fail_plain("arr_insert", "bad data pointer.");
     memmove(base + (index + n) * s, base + index * s, (*count - index) * s);
     *count += n;
-    if (from != nullptr) memcpy(base + index * s, from, n * s);
+    if (from != nullptr) copy_objects(base + index * s, from, n * s);
     else memset(base + index * s, 0, n * s);
 }
 

@@ -28,6 +28,12 @@ enum {
     PLAT_ERROR_NO_UNICODE_TRANSLATION = 1113,
 };
 
+/* A moment of local time, as a person reads it. */
+struct platform_time {
+    int year, month, day;              /* month 1 to 12, day 1 to 31 */
+    int hour, minute, second;
+};
+
 struct platform_table {
     /* Loader, for the version-stamp walk.  On failure the OS error code is stored in *os_error. */
     void* (*dll_load)(const char* path, int* os_error);
@@ -67,6 +73,9 @@ struct platform_table {
     /* Text of the loader's last failure, for a person (dlerror; the system message of the
      * Win32 error code).  Never null; valid until the next loader call. */
     const char* (*dll_error_text)(int os_error);
+
+    /* The local time now (GetLocalTime; time and localtime_r). */
+    void (*local_time)(platform_time* now);
 };
 
 extern platform_table platform;

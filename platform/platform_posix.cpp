@@ -11,7 +11,9 @@
 #include <malloc.h>
 #include <stdio.h>
 #include <stdlib.h>
+#include <string.h>
 #include <sys/stat.h>
+#include <time.h>
 
 namespace {
 
@@ -52,10 +54,6 @@ void posix_debug_output(const char* text) {
     fflush(stderr);
 }
 
-void* posix_heap_alloc(size_t size) { return malloc(size); }
-void* posix_heap_realloc(void* area, size_t size) { return realloc(area, size); }
-void posix_heap_free(void* area) { free(area); }
-size_t posix_heap_usable_size(void* area) { return malloc_usable_size(area); }
 
 const char* posix_dll_error_text(int os_error) {
     static char text[512];
@@ -72,6 +70,19 @@ int posix_set_environment(const char* name, const char* value) {
     return setenv(name, value, 1) == 0 ? 0 : -1;
 }
 
+void posix_local_time(platform_time* now) {
+    time_t seconds = time(nullptr);
+    struct tm parts;
+    memset(&parts, 0, sizeof parts);
+    localtime_r(&seconds, &parts);
+    now->year = parts.tm_year + 1900;
+    now->month = parts.tm_mon + 1;
+    now->day = parts.tm_mday;
+    now->hour = parts.tm_hour;
+    now->minute = parts.tm_min;
+    now->second = parts.tm_sec;
+}
+
 } // namespace
 
 extern "C" {
@@ -80,8 +91,9 @@ platform_table platform = {
     posix_dll_load,     posix_dll_symbol, posix_dll_unload,  posix_is_directory,
     posix_raise_fatal,  posix_debug_output,
     posix_mb_to_wc,     posix_wc_to_mb,   posix_is_lead_byte, posix_last_error,
-    posix_heap_alloc,   posix_heap_realloc, posix_heap_free, posix_heap_usable_size,
-    posix_set_environment, posix_dll_error_text,
+    /* The C library's own functions, without a wrapper call between. */
+    malloc,             realloc,          free,              malloc_usable_size,
+    posix_set_environment, posix_dll_error_text, posix_local_time,
 };
 
 const char platform_path_separator = '/';

@@ -96,6 +96,17 @@ int win_set_environment(const char* name, const char* value) {
     return status == 0 ? 0 : -1;
 }
 
+void win_local_time(platform_time* now) {
+    SYSTEMTIME parts;
+    GetLocalTime(&parts);
+    now->year = parts.wYear;
+    now->month = parts.wMonth;
+    now->day = parts.wDay;
+    now->hour = parts.wHour;
+    now->minute = parts.wMinute;
+    now->second = parts.wSecond;
+}
+
 } // namespace
 
 extern "C" {
@@ -105,7 +116,7 @@ platform_table platform = {
     win_raise_fatal,  win_debug_output,
     win_mb_to_wc,     win_wc_to_mb,     win_is_lead_byte, win_last_error,
     win_heap_alloc,   win_heap_realloc, win_heap_free,   win_heap_usable_size,
-    win_set_environment, win_dll_error_text,
+    win_set_environment, win_dll_error_text, win_local_time,
 };
 
 const char platform_path_separator = '\\';

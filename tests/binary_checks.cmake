@@ -34,3 +34,14 @@ if(TARGET vt_vexo)
                    ${VT_ADDIN_DEPENDS} ${VT_CLEANS_ADDIN})
   set_tests_properties(binary.addin_exports_three_and_imports_32 PROPERTIES LABELS static)
 endif()
+
+# The calling-convention check itself: a stdcall export (named without its "@8") is refused.
+if(WIN32 AND CMAKE_SIZEOF_VOID_P EQUAL 4)
+  add_library(vt_callee_cleans SHARED ${CMAKE_CURRENT_SOURCE_DIR}/data/callee_cleans.c)
+  target_link_options(vt_callee_cleans PRIVATE -Wl,--kill-at)
+  add_test(NAME binary.check_refuses_callee_cleanup
+           COMMAND ${VT_CHECK_TOOL} $<TARGET_FILE:vt_callee_cleans> ${VT_CHECK_OBJDUMP}
+                   --exports probe --caller-cleans probe)
+  set_tests_properties(binary.check_refuses_callee_cleanup PROPERTIES
+    LABELS static PASS_REGULAR_EXPRESSION "probe pops its own arguments")
+endif()

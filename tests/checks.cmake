@@ -17,3 +17,30 @@ endif()
 if(TARGET test_host)
   target_link_libraries(test_host PRIVATE vthost_lib)
 endif()
+
+# The distribution suite reads the icons with vthost's GIF reader.
+if(TARGET test_dist)
+  target_link_libraries(test_dist PRIVATE vthost_lib)
+endif()
+
+# vthost check on the installed tree and on copies with planted faults; vthost --registry.  The
+# Windows build runs vthost.exe under the emulator.  Where the i686 build (the product) and the
+# x86-64 Windows build exist beside this one, their package and module are checked too.
+if(TARGET vt_vexo AND TARGET vthost AND (NOT CMAKE_CROSSCOMPILING OR VT_RUN_TEST_PROGRAMS))
+  set(VT_I686_BUILD_DIR ${CMAKE_SOURCE_DIR}/build/win CACHE PATH
+      "The i686 Windows build whose package vthost check inspects (if built)")
+  set(VT_FOREIGN_MODULE ${CMAKE_SOURCE_DIR}/build/win64/bin/vt_vexo.dll CACHE FILEPATH
+      "An x86-64 Windows module that vthost check must refuse (if built)")
+  set(vt_foreign "")
+  if(NOT WIN32)
+    set(vt_foreign ${VT_FOREIGN_MODULE})
+  endif()
+  add_test(NAME dist.vthost_check_finds_planted_faults
+           COMMAND ${CMAKE_COMMAND} -DBUILD_DIR=${CMAKE_BINARY_DIR} -DSOURCE_DIR=${CMAKE_SOURCE_DIR}
+                   -DVTHOST=$<TARGET_FILE:vthost> "-DEMULATOR=${CMAKE_CROSSCOMPILING_EMULATOR}"
+                   -DMODULE=$<TARGET_FILE_NAME:vt_vexo> -DSTANDIN=$<TARGET_FILE_NAME:VTProeVEXO>
+                   -DLACKING=$<TARGET_FILE:VTProeVEXO_lacking> -DWINDOWS=${WIN32}
+                   -DFOREIGN=${vt_foreign} -DI686_BUILD=${VT_I686_BUILD_DIR}
+                   -P ${CMAKE_SOURCE_DIR}/tests/dist/check-installation.cmake)
+  set_tests_properties(dist.vthost_check_finds_planted_faults PROPERTIES LABELS "dist;vthost")
+endif()

@@ -74,13 +74,23 @@ formatter_state* state = nullptr;
 bool is_letter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 
 
-/* First row whose text matches at p, ignoring ASCII case. */
+/* Length of a row's text or letters (one or two bytes): found by looking, which costs less than
+ * a library call on so short a text (a counting loop would be turned into that call). */
+size_t short_length(const char* text) {
+    if (text[0] == '\0') return 0;
+    if (text[1] == '\0') return 1;
+    if (text[2] == '\0') return 2;
+    return 3 + strlen(text + 3);
+}
+
+/* First row whose text matches at p, ignoring ASCII case: every byte of the row's text matched
+ * before the format ends. */
 const specifier_row* match_row(const specifier_row* rows, int row_count, const char* p) {
     for (int i = 0; i < row_count; ++i) {
-        size_t n = strlen(rows[i].text);
+        const char* text = rows[i].text;
         size_t k = 0;
-        while (k < n && p[k] != '\0' && ascii_lower(p[k]) == rows[i].text[k]) ++k;
-        if (k == n) return &rows[i];
+        while (text[k] != '\0' && p[k] != '\0' && ascii_lower(p[k]) == text[k]) ++k;
+        if (text[k] == '\0') return &rows[i];
     }
     return nullptr;
 }
@@ -92,10 +102,11 @@ const specifier_row* match_row(const specifier_row* rows, int row_count, const c
  * rows is dropped: their arguments and targets are 32-bit. */
 void row_letters(const specifier_row* row, const char* written, char* letters) {
     if (row->replacement != nullptr) {
-        strcpy(letters, row->replacement);
+        size_t n = short_length(row->replacement);
+        memcpy(letters, row->replacement, n + 1);
         return;
     }
-    size_t n = strlen(row->text);
+    size_t n = short_length(row->text);
     size_t out = 0;
     for (size_t k = 0; k < n; ++k) {
         char c = written[k];
@@ -127,10 +138,14 @@ void create_state(void) {
     state->piece_capacity = 500;
 }
 
+/* Bytes in the output so far: the output's count, kept here so that an append needs no query. */
+int output_length = 0;
+
 bool append_output(const char* text, int n) {
     if (n <= 0) return true;
-    if (XAR_COUNT(reinterpret_cast<void**>(&state->output)) + n > buffer_limit) return false;
+    if (output_length + n > buffer_limit) return false;
     XAR_APPEND(reinterpret_cast<void**>(&state->output), n, text);
+    output_length += n;
     return true;
 }
 
@@ -288,6 +303,53 @@ int convert_value(const char* spec, arg_kind kind, va_list* args) {
     }
 }
 
+/* The decimal text of value, written backwards from the end of digits; returns its start. */
+char* decimal_text(int value, char* end) {
+    unsigned magnitude = value < 0 ? 0u - static_cast<unsigned>(value) : static_cast<unsigned>(value);
+    char* p = end;
+    do {
+        *--p = static_cast<char>('0' + magnitude % 10);
+        magnitude /= 10;
+    } while (magnitude != 0);
+    if (value < 0) *--p = '-';
+    return p;
+}
+
+/* A conversion without flags, width, precision or stars ("%s", "%ws", "%c", "%d", "%i") gives
+ * the argument's own text, which is appended directly instead of going through sprintf and the
+ * piece buffer: the same bytes, and the same refusal of a text no piece could hold.  Returns 1
+ * done, 0 refused, -1 when the conversion takes the general path (nothing has been read). */
+int convert_plain(char letter, arg_kind kind, va_list* args) {
+    if (kind == KIND_STRING) {
+        const char* value = va_arg(*args, const char*);
+        if (value == nullptr) value = "(null)";
+        size_t n = strlen(value);
+        if (n >= static_cast<size_t>(buffer_limit)) return 0;
+        return append_output(value, static_cast<int>(n)) ? 1 : 0;
+    }
+    if (kind == KIND_WIDE) {
+        const char16_t* value = va_arg(*args, const char16_t*);
+        int n = value != nullptr ? wide_length(value) : 0;
+        if (n > (buffer_limit - 1) / 4) return 0;
+        if (!ensure(&state->conversion, &state->conversion_capacity, 4 * n + 1)) return 0;
+        state->conversion[0] = '\0';
+        wstostr(state->conversion, value);
+        size_t length = strlen(state->conversion);
+        return append_output(state->conversion, static_cast<int>(length)) ? 1 : 0;
+    }
+    if (kind != KIND_INT) return -1;
+    if (letter == 'c') {
+        char byte = static_cast<char>(va_arg(*args, int));
+        return append_output(&byte, 1) ? 1 : 0;
+    }
+    if (letter == 'd' || letter == 'i') {
+        char digits[12];
+        char* start = decimal_text(va_arg(*args, int), digits + sizeof digits);
+        return append_output(start, static_cast<int>(digits + sizeof digits - start)) ? 1 : 0;
+    }
+    return -1;
+}
+
 /* Writes the star values into the conversion text in order; false when it grows too long. */
 bool write_stars(char* spec, int stars, va_list* args) {
     for (int i = 0; i < stars; ++i) {
@@ -324,18 +386,22 @@ bool convert(const char** at, va_list* args) {
     if (row == nullptr) return false;
     char letters[4];
     row_letters(row, p, letters);
-    size_t n = strlen(letters);
+    size_t n = short_length(letters);
     if (length + static_cast<int>(n) > spec_limit) return false;
     memcpy(spec + length, letters, n + 1);
-    *at = p + strlen(row->text);
+    *at = p + short_length(row->text);
+    if (length == 1) {
+        int handled = convert_plain(letters[0], row->kind, args);
+        if (handled >= 0) return handled == 1;
+    }
     if (!write_stars(spec, stars, args)) return false;
     int piece_length = convert_value(spec, row->kind, args);
     if (piece_length < 0) return false;
     return append_output(state->piece, piece_length);
 }
 
-char* format_walk(char* dest, const char* format, va_list* args) {
-    const char* end = format + strlen(format);
+char* format_walk(char* dest, const char* format, size_t format_length, va_list* args) {
+    const char* end = format + format_length;
     const char* p = format;
     while (*p != '\0') {
         if (*p != '%') {
@@ -393,10 +459,10 @@ bool translate_conversion(const char** at, char* out, size_t* out_length, scan_c
         if (row == nullptr) return false;
         char letters[4];
         row_letters(row, p, letters);
-        size_t n = strlen(letters);
+        size_t n = short_length(letters);
         memcpy(out + o, letters, n);
         o += n;
-        p += strlen(row->text);
+        p += short_length(row->text);
         conv->wide = row->kind == KIND_WIDE;
         conv->count = row->kind == KIND_COUNT;
     }
@@ -423,7 +489,8 @@ extern "C" {
 
 char* pro_sprintf(char* dest, const char* format, va_list args) {
     if (format == nullptr) return nullptr;
-    if (strlen(format) > static_cast<size_t>(print_format_limit)) {
+    size_t format_length = strlen(format);
+    if (format_length > static_cast<size_t>(print_format_limit)) {
         msg_log_printf("pro_sprintf   format too long \n");
         return nullptr;
     }
@@ -431,9 +498,10 @@ char* pro_sprintf(char* dest, const char* format, va_list args) {
         create_state();
     else
         XAR_RESIZE(reinterpret_cast<void**>(&state->output), 0);
+    output_length = 0;
     va_list walk;
     va_copy(walk, args);
-    char* result = format_walk(dest, format, &walk);
+    char* result = format_walk(dest, format, format_length, &walk);
     va_end(walk);
     return result;
 }

@@ -6,7 +6,8 @@
  * Answers are 0, except BeforeSave, which answers 1 (save allowed).  VTPDM_ANSWERS, read at every
  * call, overrides answers by name: VTPDM_ANSWERS="BeforeSave=0,About=3".  The library also keeps
  * what the hooks told it (the open documents and the current one) and says so when a document
- * command asks. */
+ * command asks.  With VTPDM_SILENT set (not empty) it prints nothing: vthost's installation
+ * check starts the add-in against it in place of the real library. */
 #include "pdmclient/vtpdm.h"
 
 #include <stdio.h>
@@ -64,6 +65,8 @@ int answer_for(const char* function, int default_answer) {
 }
 
 int report(const char* function, const char* argument, int result, const std::string& note = "") {
+    const char* silent = getenv("VTPDM_SILENT");
+    if (silent != nullptr && *silent != '\0') return result;
     if (argument != nullptr)
         printf("VTProeVEXO: %s(\"%s\") -> %d%s\n", function, argument, result, note.c_str());
     else

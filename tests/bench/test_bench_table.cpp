@@ -1,7 +1,9 @@
 // The benchmark table: medians, spreads, how each kind of goal is judged, and the markdown.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <string>
 
 #include "bench/bench_table.h"
 
@@ -147,6 +149,20 @@ TEST(BenchResults, SoloPairsAreTabledWithoutAPeerAndJudgedOnOursAlone) {
     EXPECT_TRUE(rows[0].met);
     all.samples["op/16 B/ours"] = {250e3};
     EXPECT_FALSE(all.table({start})[0].met);
+}
+
+TEST(BenchCheck, MissesListOnlyJudgedPairsThatMissWithTheirFloor) {
+    pair_spec none = spec_with(goal_kind::none, 0);
+    pair_spec met = spec_with(goal_kind::ratio_at_most, 2.0);
+    pair_spec missed = spec_with(goal_kind::ratio_at_most, 1.0);
+    missed.size = "64 B";
+    std::vector<row> rows = {judge(none, 50, 10, NAN), judge(met, 15, 10, NAN)};
+    EXPECT_EQ(misses(rows), "");   // a pair without a goal never counts as a miss
+    rows.push_back(judge(missed, 12, 10, 11));
+    EXPECT_EQ(misses(rows), "op vs peer (64 B): ratio 1.20, goal ≤ 1.00, misses (floor 11.0 ns, ours/floor 1.09)\n");
+    rows.push_back(judge(missed, NAN, 10, NAN));   // no measurement is a miss too
+    std::string both = misses(rows);
+    EXPECT_EQ(std::count(both.begin(), both.end(), '\n'), 2);
 }
 
 }  // namespace

@@ -3,11 +3,7 @@
 #   cmake -DBUILD_DIR=... -DSOURCE_DIR=... -DMODULE=<module file name or empty>
 #         -DSTANDIN=<stand-in file name> -DWINDOWS=<1 or empty> -P check-install.cmake
 cmake_minimum_required(VERSION 3.25)
-set(failures 0)
-macro(fail)
-  message(SEND_ERROR ${ARGN})
-  math(EXPR failures "${failures} + 1")
-endmacro()
+include(${CMAKE_CURRENT_LIST_DIR}/failures.cmake)
 
 set(work ${BUILD_DIR}/dist-check/install-test)
 set(prefix ${work}/product)

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "host/gif.h"
 #include "tests/support/child.h"
 
 namespace {
@@ -213,10 +214,12 @@ TEST(MessageFiles, JapaneseTextIsJapanese) {
     EXPECT_EQ(japanese["g7a_label"].translated, "\xE3\x83\xAD\xE3\x82\xB0\xE3\x82\xA4\xE3\x83\xB3");
 }
 
-// Names the bridge's menu code hands to the host, found as string literals in bridge/menu.cpp.
+// Names the bridge's menu code hands to the host, found as string literals in bridge/menu.cpp
+// and in the menu table it registers from, bridge/menu_table.h.
 std::set<std::string> bridge_literals(const std::regex& pattern) {
     std::set<std::string> out;
-    std::string text = read_file(fs::path(vt_test::source_dir()) / "bridge" / "menu.cpp");
+    fs::path bridge = fs::path(vt_test::source_dir()) / "bridge";
+    std::string text = read_file(bridge / "menu.cpp") + read_file(bridge / "menu_table.h");
     std::regex literal("\"([^\"\\\\]*)\"");
     for (auto it = std::sregex_iterator(text.begin(), text.end(), literal); it != std::sregex_iterator(); ++it) {
         std::string s = (*it)[1];
@@ -237,121 +240,9 @@ TEST(MessageFiles, CoverEveryKeyOfTheBridgeMenuTable) {
 
 // ---- icons --------------------------------------------------------------------------------------
 
-struct Gif {
-    std::string error;                      // empty when the file is a valid one-image GIF89a
-    int width = 0, height = 0, colours = 0;
-    int transparent = -1;                   // transparent index of the graphic control extension
-    std::vector<uint8_t> palette;           // RGB triples
-    std::vector<int> pixels;
-};
-
-// Variable-width LZW of GIF; returns false on a code that cannot occur.
-bool lzw_decode(const std::vector<uint8_t>& data, int min_size, std::vector<int>* out) {
-    const int clear = 1 << min_size, end = clear + 1;
-    std::vector<std::vector<int>> table;
-    int width = min_size + 1;
-    size_t bit = 0;
-    std::vector<int> prev;
-    bool started = false;
-    auto reset = [&] {
-        table.assign(clear + 2, {});
-        for (int i = 0; i < clear; ++i) table[i] = {i};
-        width = min_size + 1;
-        prev.clear();
-    };
-    reset();
-    for (;;) {
-        if (bit + width > data.size() * 8) return false;   // ran out before the end code
-        int code = 0;
-        for (int k = 0; k < width; ++k, ++bit) code |= ((data[bit / 8] >> (bit % 8)) & 1) << k;
-        if (code == clear) { reset(); started = true; continue; }
-        if (code == end) return started;
-        if (!started) return false;                          // GIF data starts with a clear code
-        std::vector<int> entry;
-        if (code < static_cast<int>(table.size()) && (code < clear || !table[code].empty())) {
-            entry = table[code];
-            if (!prev.empty() && table.size() < 4096) {
-                auto grown = prev;
-                grown.push_back(entry[0]);
-                table.push_back(grown);
-            }
-        } else if (code == static_cast<int>(table.size()) && !prev.empty()) {
-            entry = prev;
-            entry.push_back(prev[0]);
-            table.push_back(entry);
-        } else {
-            return false;
-        }
-        out->insert(out->end(), entry.begin(), entry.end());
-        prev = entry;
-        if (static_cast<int>(table.size()) == (1 << width) && width < 12) ++width;
-    }
-}
-
-Gif read_gif(const std::string& blob) {
-    Gif g;
-    auto byte = [&](size_t i) -> int { return i < blob.size() ? static_cast<uint8_t>(blob[i]) : -1; };
-    auto word = [&](size_t i) { return byte(i) | (byte(i + 1) << 8); };
-    if (blob.compare(0, 6, "GIF89a") != 0) { g.error = "not GIF89a"; return g; }
-    if (blob.size() < 13) { g.error = "truncated screen descriptor"; return g; }
-    g.width = word(6);
-    g.height = word(8);
-    int flags = byte(10);
-    if (!(flags & 0x80)) { g.error = "no global colour table"; return g; }
-    g.colours = 2 << (flags & 7);
-    size_t pos = 13 + 3 * g.colours;
-    if (blob.size() < pos) { g.error = "truncated colour table"; return g; }
-    g.palette.assign(blob.begin() + 13, blob.begin() + pos);
-    bool image = false;
-    while (pos < blob.size()) {
-        int kind = byte(pos);
-        if (kind == 0x3B) {
-            if (pos + 1 != blob.size()) g.error = "bytes after the trailer";
-            else if (!image) g.error = "no image";
-            return g;
-        }
-        if (kind == 0x21) {
-            int label = byte(pos + 1);
-            if (label == 0xF9) {
-                if (byte(pos + 2) != 4) { g.error = "bad graphic control extension"; return g; }
-                if (byte(pos + 3) & 1) g.transparent = byte(pos + 6);
-            }
-            pos += 2;
-        } else if (kind == 0x2C) {
-            if (image) { g.error = "more than one image"; return g; }
-            image = true;
-            if (word(pos + 1) != 0 || word(pos + 3) != 0 || word(pos + 5) != g.width || word(pos + 7) != g.height) {
-                g.error = "image does not fill the screen"; return g;
-            }
-            if (byte(pos + 9) & 0xC0) { g.error = "local colour table or interlace"; return g; }
-            int min_size = byte(pos + 10);
-            if (min_size < 2 || min_size > 8) { g.error = "bad LZW code size"; return g; }
-            pos += 11;
-            std::vector<uint8_t> data;
-            while (byte(pos) > 0) {
-                size_t n = byte(pos);
-                if (pos + 1 + n > blob.size()) { g.error = "truncated image data"; return g; }
-                data.insert(data.end(), blob.begin() + pos + 1, blob.begin() + pos + 1 + n);
-                pos += n + 1;
-            }
-            if (!lzw_decode(data, min_size, &g.pixels)) { g.error = "bad LZW data"; return g; }
-            if (static_cast<int>(g.pixels.size()) != g.width * g.height) { g.error = "wrong pixel count"; return g; }
-            for (int p : g.pixels)
-                if (p >= g.colours) { g.error = "pixel outside the colour table"; return g; }
-        } else {
-            g.error = "unknown block"; return g;
-        }
-        // Skip the sub-blocks of an extension (image data ends on its own terminator).
-        if (kind == 0x21) {
-            while (byte(pos) > 0) pos += byte(pos) + 1;
-            if (byte(pos) < 0) { g.error = "truncated extension"; return g; }
-        }
-        if (byte(pos) != 0) { g.error = "missing block terminator"; return g; }
-        ++pos;
-    }
-    g.error = "no trailer";
-    return g;
-}
+// The icons are read with vthost's GIF reader, the one its installation check uses.
+using vthost::Gif;
+using vthost::read_gif;
 
 // A 2x2 image in two colours, the second transparent, written by hand.  Minimum code size 2:
 // clear is 4, end is 5; codes start 3 bits wide and widen to 4 once the decoder's table reaches 8

@@ -1,0 +1,339 @@
+// The pieces of `vthost check`: the PE and ELF reader on hand-made and damaged files, the
+// registry file reader, and the message-file check.  The whole check runs on installed trees in
+// tests/dist/check-installation.cmake.
+#include <gtest/gtest.h>
+
+#include <stdint.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "host/binary_facts.h"
+#include "host/check.h"
+#include "host/registry.h"
+
+namespace {
+
+using vthost::BinaryFacts;
+using vthost::read_binary_facts;
+
+// Little-endian file under construction, with patching of earlier fields.
+struct Blob {
+    std::string bytes;
+    size_t size() const { return bytes.size(); }
+    void pad_to(size_t n) { bytes.resize(std::max(bytes.size(), n), '\0'); }
+    void put(size_t at, uint64_t value, int width) {
+        pad_to(at + static_cast<size_t>(width));
+        for (int i = 0; i < width; ++i) bytes[at + static_cast<size_t>(i)] = static_cast<char>((value >> (8 * i)) & 0xFF);
+    }
+    void text(size_t at, const std::string& s) {
+        pad_to(at + s.size() + 1);
+        std::copy(s.begin(), s.end(), bytes.begin() + static_cast<long>(at));
+        bytes[at + s.size()] = '\0';
+    }
+};
+
+// A PE DLL with one section at RVA 0x1000 (file offset 0x200) holding an export directory with
+// two names and an import directory: VTProeVEXO.dll (BeforeInit, Start, ordinal 7).  The
+// import names come last, so that every shorter file lacks something the reader needs.
+std::string pe_dll(bool wide, uint16_t machine) {
+    Blob b;
+    b.text(0, "MZ");
+    b.put(0x3C, 0x40, 4);
+    b.text(0x40, "PE");
+    const size_t coff = 0x44, opt = coff + 20;
+    const size_t opt_size = wide ? 240 : 224;
+    b.put(coff, machine, 2);
+    b.put(coff + 2, 1, 2);                        // one section
+    b.put(coff + 16, opt_size, 2);
+    b.put(coff + 18, 0x2102, 2);                  // DLL
+    b.put(opt, wide ? 0x20B : 0x10B, 2);
+    const size_t count = opt + (wide ? 108 : 92), dirs = count + 4;
+    b.put(count, 16, 4);
+    const size_t section = opt + opt_size;
+    const uint32_t rva = 0x1000, raw = 0x200;
+    // Section contents, by RVA.
+    const uint32_t exports = rva, export_names = rva + 40, name_a = rva + 48, name_b = rva + 72;
+    const uint32_t imports = rva + 96, dll_name = rva + 136, thunks = rva + 160;
+    const uint32_t width = wide ? 8 : 4, hint_a = thunks + 4 * width, hint_b = hint_a + 14;
+    auto at = [&](uint32_t r) { return raw + (r - rva); };
+    b.put(at(exports) + 24, 2, 4);                // number of names
+    b.put(at(exports) + 32, export_names, 4);
+    b.put(at(export_names), name_a, 4);
+    b.put(at(export_names) + 4, name_b, 4);
+    b.text(at(name_a), "user_initialize_plus");
+    b.text(at(name_b), "user_terminate_plus");
+    b.put(at(imports), thunks, 4);                // lookup table
+    b.put(at(imports) + 12, dll_name, 4);
+    b.put(at(imports) + 16, thunks, 4);
+    b.text(at(dll_name), "VTProeVEXO.dll");
+    b.put(at(thunks), hint_a, width);
+    b.put(at(thunks) + width, hint_b, width);
+    b.put(at(thunks) + 2 * width, (wide ? 0x8000000000000000ull : 0x80000000ull) | 7, width);
+    b.put(at(thunks) + 3 * width, 0, width);
+    b.text(at(hint_a) + 2, "BeforeInit");
+    b.text(at(hint_b) + 2, "Start");
+    const uint32_t end = static_cast<uint32_t>(b.size()) - raw;
+    b.put(dirs, exports, 4);
+    b.put(dirs + 4, 40, 4);
+    b.put(dirs + 8, imports, 4);
+    b.put(dirs + 12, 40, 4);
+    b.put(section + 8, end, 4);                   // virtual size
+    b.put(section + 12, rva, 4);
+    b.put(section + 16, end, 4);                  // raw size
+    b.put(section + 20, raw, 4);
+    return b.bytes;
+}
+
+TEST(PeReader, ReadsMachineExportsAndImports) {
+    for (bool wide : {false, true}) {
+        SCOPED_TRACE(wide ? "PE32+" : "PE32");
+        BinaryFacts facts = read_binary_facts(pe_dll(wide, wide ? 0x8664 : 0x14C));
+        ASSERT_EQ(facts.error, "");
+        EXPECT_EQ(facts.format, BinaryFacts::PE);
+        EXPECT_EQ(facts.machine_name(), wide ? "x86-64" : "i386");
+        EXPECT_EQ(facts.is_i386(), !wide);
+        EXPECT_EQ(facts.bits, wide ? 64 : 32);
+        EXPECT_TRUE(facts.library);
+        EXPECT_EQ(facts.exports, (std::vector<std::string>{"user_initialize_plus", "user_terminate_plus"}));
+        ASSERT_EQ(facts.imports.size(), 1u);
+        EXPECT_EQ(facts.imports[0].name, "VTProeVEXO.dll");
+        EXPECT_EQ(facts.imports[0].functions, (std::vector<std::string>{"BeforeInit", "Start", "#7"}));
+    }
+    EXPECT_EQ(read_binary_facts(pe_dll(false, 0xAA64)).machine_name(), "arm64");
+    EXPECT_EQ(read_binary_facts(pe_dll(false, 0x1234)).machine_name(), "machine 0x1234");
+}
+
+TEST(PeReader, EveryTruncationIsAFaultNotACrash) {
+    for (bool wide : {false, true}) {
+        std::string whole = pe_dll(wide, 0x14C);
+        for (size_t n = 0; n < whole.size(); ++n) {
+            BinaryFacts facts = read_binary_facts(whole.substr(0, n));
+            EXPECT_NE(facts.error, "") << "cut at " << n;
+        }
+    }
+}
+
+TEST(PeReader, HostileOffsetsAndCountsAreFaults) {
+    const std::string good = pe_dll(false, 0x14C);
+    auto patched = [&](size_t at, uint32_t value) {
+        Blob b{good};
+        b.put(at, value, 4);
+        return read_binary_facts(b.bytes).error;
+    };
+    const size_t opt = 0x44 + 20, section = opt + 224, raw = 0x200;
+    EXPECT_EQ(patched(0x3C, 0xFFFFFFF0u), "no PE signature where the DOS header points");
+    EXPECT_EQ(patched(section + 20, 0xFFFFFF00u), "the export directory lies outside the file");
+    EXPECT_EQ(patched(raw + 24, 0x7FFFFFFFu), "the export directory claims too many names");
+    EXPECT_EQ(patched(raw + 40, 0xFFFFFFFFu), "an exported name lies outside the file");
+    EXPECT_EQ(patched(raw + 96 + 12, 0xFFFFFF00u), "an imported library's name lies outside the file");
+    EXPECT_EQ(patched(opt, 0x1234), "the optional header has an unknown magic number");
+    // A name that runs to the end of the file without its terminating zero.
+    std::string unterminated = good;
+    unterminated.back() = 'x';
+    EXPECT_EQ(read_binary_facts(unterminated).error, "an imported function's name lies outside the file");
+    EXPECT_EQ(read_binary_facts("PK\x03\x04 a zip").error, "neither a PE nor an ELF file");
+}
+
+// An ELF64 shared object: .dynstr, .dynsym (an export, a hidden and a local symbol, a needed
+// and a weak undefined one) and .dynamic (NEEDED, RUNPATH, FLAGS_1); section headers last.
+std::string elf_library(bool pie = false) {
+    Blob b;
+    b.text(0, "\x7f" "ELF");
+    b.put(4, 2, 1);                               // 64-bit
+    b.put(5, 1, 1);                               // little-endian
+    b.put(16, 3, 2);                              // ET_DYN
+    b.put(18, 62, 2);                             // x86-64
+    static const char names[] = "\0user_initialize_plus\0BeforeInit\0hidden\0local\0__gmon_start__\0"
+                                "libVTProeVEXO.so\0$ORIGIN:/opt/vantor";
+    const std::string strings(names, sizeof names);
+    auto offset_of = [&](const char* s) { return strings.find(std::string(s) + '\0', 1); };
+    const size_t str_at = 64, sym_at = str_at + 104, dyn_at = sym_at + 6 * 24;
+    b.pad_to(str_at);
+    b.bytes += strings;
+    b.pad_to(sym_at);
+    struct Sym { const char* name; int info, other, index; };
+    const Sym syms[] = {{"", 0, 0, 0},
+                        {"user_initialize_plus", 0x12, 0, 9},   // GLOBAL FUNC, defined
+                        {"BeforeInit", 0x12, 0, 0},              // GLOBAL, undefined
+                        {"hidden", 0x12, 2, 9},                  // hidden visibility
+                        {"local", 0x02, 0, 9},                   // LOCAL binding
+                        {"__gmon_start__", 0x20, 0, 0}};         // WEAK undefined
+    for (size_t i = 0; i < 6; ++i) {
+        size_t at = sym_at + 24 * i;
+        b.put(at, i == 0 ? 0 : offset_of(syms[i].name), 4);
+        b.put(at + 4, static_cast<uint64_t>(syms[i].info), 1);
+        b.put(at + 5, static_cast<uint64_t>(syms[i].other), 1);
+        b.put(at + 6, static_cast<uint64_t>(syms[i].index), 2);
+        b.put(at + 16, 0, 8);
+    }
+    const uint64_t dynamic[][2] = {{1, offset_of("libVTProeVEXO.so")}, {29, offset_of("$ORIGIN:/opt/vantor")},
+                                   {0x6FFFFFFB, pie ? 0x08000000u : 0u}, {0, 0}};
+    for (size_t i = 0; i < 4; ++i) {
+        b.put(dyn_at + 16 * i, dynamic[i][0], 8);
+        b.put(dyn_at + 16 * i + 8, dynamic[i][1], 8);
+    }
+    const size_t headers = dyn_at + 4 * 16;
+    struct Header { uint32_t type, link; uint64_t offset, size; };
+    const Header sections[] = {{0, 0, 0, 0}, {3, 0, str_at, strings.size()}, {11, 1, sym_at, 6 * 24}, {6, 1, dyn_at, 4 * 16}};
+    for (size_t i = 0; i < 4; ++i) {
+        size_t at = headers + 64 * i;
+        b.put(at + 4, sections[i].type, 4);
+        b.put(at + 24, sections[i].offset, 8);
+        b.put(at + 32, sections[i].size, 8);
+        b.put(at + 40, sections[i].link, 4);
+        b.put(at + 56, 0, 8);
+    }
+    b.put(40, headers, 8);                        // e_shoff
+    b.put(58, 64, 2);                             // e_shentsize
+    b.put(60, 4, 2);                              // e_shnum
+    return b.bytes;
+}
+
+TEST(ElfReader, ReadsExportsNeedsAndRunPath) {
+    BinaryFacts facts = read_binary_facts(elf_library());
+    ASSERT_EQ(facts.error, "");
+    EXPECT_EQ(facts.format, BinaryFacts::ELF);
+    EXPECT_EQ(facts.machine_name(), "x86-64");
+    EXPECT_TRUE(facts.library);
+    EXPECT_EQ(facts.exports, std::vector<std::string>{"user_initialize_plus"});
+    EXPECT_EQ(facts.undefined, std::vector<std::string>{"BeforeInit"});
+    ASSERT_EQ(facts.imports.size(), 1u);
+    EXPECT_EQ(facts.imports[0].name, "libVTProeVEXO.so");
+    EXPECT_TRUE(facts.runpath);
+    EXPECT_EQ(facts.search_path, (std::vector<std::string>{"$ORIGIN", "/opt/vantor"}));
+    // A position-independent program is a shared object too, but not a library.
+    EXPECT_FALSE(read_binary_facts(elf_library(true)).library);
+}
+
+TEST(ElfReader, TruncationAndHostileLinksAreFaults) {
+    std::string whole = elf_library();
+    for (size_t n = 0; n < whole.size(); ++n)
+        EXPECT_NE(read_binary_facts(whole.substr(0, n)).error, "") << "cut at " << n;
+    const size_t headers = whole.size() - 4 * 64;
+    Blob bad_link{whole};
+    bad_link.put(headers + 2 * 64 + 40, 77, 4);    // .dynsym links to section 77
+    EXPECT_EQ(read_binary_facts(bad_link.bytes).error, "a section links to no string table");
+    Blob bad_name{whole};
+    bad_name.put(headers - 16 * 4 - 6 * 24 + 24, 0xFFFFFF, 4);  // first real symbol's name
+    EXPECT_EQ(read_binary_facts(bad_name.bytes).error, "a name lies outside its string table");
+    Blob huge{whole};
+    huge.put(headers + 2 * 64 + 32, 0xFFFFFFFFFFull, 8);       // .dynsym size
+    EXPECT_EQ(read_binary_facts(huge.bytes).error, "the symbol table lies outside the file");
+    Blob klass{whole};
+    klass.put(4, 9, 1);
+    EXPECT_EQ(read_binary_facts(klass.bytes).error, "unknown ELF class");
+}
+
+// ---- the registry file -----------------------------------------------------------------------
+
+TEST(Registry, KeysWithoutCaseBlankLinesAndSeveralEntries) {
+    auto entries = vthost::parse_registry(
+        "NAME other\r\nstartup dll\r\nexec_file C:\\other\\o.dll\r\nend\r\n\r\n"
+        "  name vt_vexo\n\nStartup DLL\nEXEC_FILE C:\\vt vexo\\vt_vexo.dll\ntext_dir /a/text\ntext_dir /b/text\nend\n"
+        "name unfinished\n");
+    ASSERT_EQ(entries.size(), 3u);
+    EXPECT_TRUE(entries[0].ended);
+    EXPECT_EQ(entries[0].value("name"), "other");
+    EXPECT_EQ(entries[1].first_line, 6);
+    EXPECT_EQ(entries[1].value("startup"), "DLL");
+    // A blank ends the value; the rest is kept to be reported.
+    EXPECT_EQ(entries[1].value("exec_file"), "C:\\vt");
+    EXPECT_EQ(entries[1].line("exec_file")->rest, "vexo\\vt_vexo.dll");
+    EXPECT_EQ(entries[1].line("exec_file")->number, 9);
+    EXPECT_EQ(entries[1].value("text_dir"), "/b/text");   // the last value counts
+    EXPECT_FALSE(entries[2].ended);
+
+    std::string error;
+    EXPECT_EQ(vthost::addin_entry(entries, error), &entries[1]);
+    auto others = vthost::parse_registry("name a\nend\nname b\nend\n");
+    EXPECT_EQ(vthost::addin_entry(others, error), nullptr);
+    EXPECT_EQ(error, "the registry file holds 2 entries and none is named vt_vexo");
+    auto single = vthost::parse_registry("name mine\nend\n");
+    EXPECT_EQ(vthost::addin_entry(single, error), &single[0]);
+}
+
+TEST(Registry, ApplicationDirectoryIsTheFolderHoldingText) {
+    EXPECT_EQ(vthost::application_dir_of_text_dir("C:\\vt_vexo\\text"), "C:\\vt_vexo");
+    EXPECT_EQ(vthost::application_dir_of_text_dir("C:\\vt_vexo\\text\\"), "C:\\vt_vexo");
+    EXPECT_EQ(vthost::application_dir_of_text_dir("C:\\text"), "C:\\");
+    EXPECT_EQ(vthost::application_dir_of_text_dir("/opt/vt/text"), "/opt/vt");
+    EXPECT_EQ(vthost::application_dir_of_text_dir("/text"), "/");
+    EXPECT_EQ(vthost::application_dir_of_text_dir("text"), ".");
+}
+
+// ---- message files -------------------------------------------------------------------------
+
+std::string messages(const std::vector<std::string>& keys) {
+    std::string out;
+    for (const std::string& key : keys) out += key + "\nEnglish " + key + "\n#\n#\n";
+    return out;
+}
+
+std::vector<std::string> fault_lines(const std::vector<vthost::Finding>& findings) {
+    std::vector<std::string> out;
+    for (const auto& f : findings)
+        if (f.level == vthost::Finding::FAULT) out.push_back(f.path + ": " + f.message);
+    return out;
+}
+
+TEST(MessageCheck, AcceptsTheLayoutWithCrLfAndBlankLinesBetweenMessages) {
+    std::string text = messages({"a", "b"}) + "\n" + messages({"c"});
+    auto findings = vthost::check_message_text("m.txt", text, {"a", "b", "c"});
+    ASSERT_EQ(findings.size(), 1u);
+    EXPECT_EQ(findings[0].level, vthost::Finding::OK);
+    std::string crlf;
+    for (char c : text) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    EXPECT_TRUE(fault_lines(vthost::check_message_text("m.txt", crlf, {"a", "b", "c"})).empty());
+}
+
+TEST(MessageCheck, ReportsEachFaultWithItsLine) {
+    EXPECT_EQ(fault_lines(vthost::check_message_text("m.txt", messages({"a"}), {"a", "b"})),
+              std::vector<std::string>{"m.txt: lacks key b: the menu shows [b] instead of a label"});
+    EXPECT_EQ(fault_lines(vthost::check_message_text("m.txt", messages({"a", "b", "a"}), {"a", "b"})),
+              std::vector<std::string>{"m.txt:9: key a given twice (first at line 1); the host uses the first"});
+    EXPECT_EQ(fault_lines(vthost::check_message_text("m.txt", "a\nA\n#\nx\n", {"a"})),
+              std::vector<std::string>{"m.txt:4: the fourth line of message a is not #"});
+    EXPECT_EQ(fault_lines(vthost::check_message_text("m.txt", "a\nA\n\n#\n", {})),
+              std::vector<std::string>{"m.txt:3: message a has an empty line where its translation or # belongs"});
+    EXPECT_EQ(fault_lines(vthost::check_message_text("m.txt", messages({"a"}) + "b\nB\n", {"a"})),
+              std::vector<std::string>{"m.txt:5: message b is cut short at the end of the file"});
+    auto bom = fault_lines(vthost::check_message_text("m.txt", "\xEF\xBB\xBF" + messages({"a"}), {"a"}));
+    ASSERT_EQ(bom.size(), 2u);  // the mark, and the key it spoils
+    EXPECT_EQ(bom[0], "m.txt:1: starts with a byte-order mark, which becomes part of the first key");
+    EXPECT_EQ(fault_lines(vthost::check_message_text("m.txt", messages({"a"}) + "b\n\xE4nderung\n#\n#\n", {"a", "b"})),
+              std::vector<std::string>{"m.txt:6: not UTF-8 (byte 18)"});
+}
+
+TEST(MessageCheck, Utf8Validation) {
+    EXPECT_EQ(vthost::utf8_error_at("plain"), -1);
+    EXPECT_EQ(vthost::utf8_error_at("\xC3\xA4nderung \xE3\x83\xAD\xF0\x9F\x98\x80"), -1);
+    EXPECT_EQ(vthost::utf8_error_at("ab\xC3"), 2);
+    EXPECT_EQ(vthost::utf8_error_at("\xC0\xAF"), 0);
+    EXPECT_EQ(vthost::utf8_error_at("x\xED\xA0\x80"), 1);
+    EXPECT_EQ(vthost::utf8_error_at("\xF4\x90\x80\x80"), 0);
+}
+
+TEST(MenuNames, KeysAndIconsOfTheMenuTable) {
+    const auto& keys = vthost::menu_keys();
+    EXPECT_EQ(keys.size(), 58u);
+    EXPECT_EQ(keys.front(), "VantorO");
+    EXPECT_NE(std::find(keys.begin(), keys.end(), "space2_help"), keys.end());
+    EXPECT_EQ(std::count(keys.begin(), keys.end(), "space_label"), 1);
+    const auto& icons = vthost::menu_icon_files();
+    EXPECT_EQ(icons.size(), 24u);
+    EXPECT_EQ(icons.front(), "Docdata_g14.gif");
+}
+
+TEST(FindingOutput, TextAndJsonLines) {
+    vthost::Finding f{vthost::Finding::FAULT, "icon", "C:\\x\\a.gif", "is \"bad\"", "replace it"};
+    EXPECT_EQ(vthost::finding_text(f), "FAULT   icon     C:\\x\\a.gif: is \"bad\" -- replace it");
+    EXPECT_EQ(vthost::finding_json(f),
+              "{\"level\":\"FAULT\",\"area\":\"icon\",\"path\":\"C:\\\\x\\\\a.gif\",\"message\":\"is \\\"bad\\\"\","
+              "\"fix\":\"replace it\"}");
+    vthost::Finding ok{vthost::Finding::OK, "module", "m.so", "fine", ""};
+    EXPECT_EQ(vthost::finding_text(ok), "ok      module   m.so: fine");
+}
+
+}  // namespace
