@@ -1,328 +1,333 @@
 /* POSIX code-page service: the contract of MultiByteToWideChar, WideCharToMultiByte,
- * IsDBCSLeadByteEx and GetLastError, built on iconv.
+ * IsDBCSLeadByteEx and GetLastError, answered from tables that give the Win32 results.
  *
  * Supported code pages: 0 (the default ANSI code page, taken as 1252), 1250, 1251, 1252, 1253,
  * 1254, 28598 (ISO-8859-8) and the double-byte pages 932, 936, 949, 950.  Anything else is
  * ERROR_INVALID_PARAMETER, as Windows answers for a code page that is not installed.
  *
- * The file is divided into the code-page records, the per-page state (iconv descriptors opened
- * once per page and direction, and the decode table of the single-byte pages), one-character
- * decode and encode, and the four entry points.
+ * Each page's tables are built once, at its first use, from the rows of codepage_data.cpp (taken
+ * from the Win32 services) and, for the double-byte pairs, iconv: the character of every pair,
+ * and the code of every UTF-16 unit (best fit included).  The file holds the tables, the reading
+ * and writing of one character, and the four entry points.
  *
- * Decisions where iconv and Windows part (tests/data/codepage_agreement.txt lists them too):
- *  - single-byte pages: a byte 0x80-0x9F that iconv cannot decode stands for the C1 control of
- *    the same value (Windows' tables for the 125x pages do this); any other undecodable byte
- *    becomes U+003F;
- *  - 932: the single bytes 0x80, 0xA0, 0xFD, 0xFE, 0xFF map to U+0080, U+F8F0, U+F8F1-U+F8F3 and
- *    back, as on Windows;
- *  - double-byte pages: a lead byte followed by a byte that cannot be a trail byte (below 0x40,
- *    0x7F, 0xFF, or the end of the input) is one undecodable character on its own, and the next
- *    byte is decoded afresh, so the terminator is never swallowed; a lead byte with a possible
- *    trail byte that iconv cannot decode is one undecodable two-byte character.  Undecodable
- *    input becomes U+30FB on 932 and U+003F on the others (MB_ERR_INVALID_CHARS fails instead
- *    with ERROR_NO_UNICODE_TRANSLATION);
- *  - wide to narrow: a character without a mapping becomes the default character '?'; a valid
- *    surrogate pair is one character (one '?' where it has no mapping), a lone surrogate unit
- *    is one unmappable character.  There are no best-fit replacements and no composition of a
- *    base letter with a following combining mark under WC_COMPOSITECHECK. */
+ * The Win32 rules the tables do not hold:
+ *  - narrow to wide: a lead byte followed by a byte other than zero is one character with it,
+ *    whatever the second byte (an unmapped pair gives the page's default character, U+30FB on
+ *    932 and U+003F elsewhere); a lead byte at the end or before a zero byte is the default
+ *    character on its own.  MB_ERR_INVALID_CHARS refuses the input (ERROR_NO_UNICODE_TRANSLATION)
+ *    when a code gives the default character without being its own code, or a single byte gives
+ *    a private-use character;
+ *  - wide to narrow: every code unit is converted on its own, so each unit of a surrogate pair,
+ *    like a lone one, becomes the default character '?'.  WC_COMPOSITECHECK writes a unit and the
+ *    mark after it as their composed character where Unicode composes them and the page has a
+ *    code for it (best fit included); see write_code for the others.  WC_NO_BEST_FIT_CHARS
+ *    writes '?' for every unit whose code does not decode back to it, and counts only such
+ *    codes for a composed character. */
 #if !defined(_WIN32)
 
 #include "platform/codepage_posix.h"
+#include "platform/codepage_tables.h"
 #include "platform/platform.h"
 
-#include <iconv.h>
+#include <limits.h>
 #include <string.h>
+
+#include <atomic>
 
 namespace {
 
 thread_local int last_error_code = 0;   /* GetLastError: kept until the next failure */
 
-const iconv_t no_descriptor = reinterpret_cast<iconv_t>(-1);
+const unsigned no_best_fit = 0x400;     /* WC_NO_BEST_FIT_CHARS */
+const unsigned discard_ns = 0x10;       /* WC_DISCARDNS */
+const unsigned sep_chars = 0x20;        /* WC_SEPCHARS */
+const unsigned short default_code = '?';
 
-#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
-const char* const wide_charset = "UTF-16BE";
-#else
-const char* const wide_charset = "UTF-16LE";
-#endif
+const int max_lead_bytes = 126;
 
-const char16_t unmapped = 0xFFFF;       /* decode-table entry of a byte without a character */
-
-struct code_page_info {
-    int number;                   /* Windows code page number */
-    const char* charset;          /* iconv name */
-    int double_byte;              /* 1 for the pages with lead bytes */
-    char16_t unicode_default;     /* what undecodable narrow input becomes */
+/* A page's tables, built at its first use and kept for the life of the process. */
+struct page_tables {
+    int number;                                  /* the code page, once built */
+    const cp_page_data* data;
+    int built;
+    char16_t single[256];                        /* the character of each byte alone */
+    unsigned char lead_row[256];                 /* 0: not a lead byte; else 1 + row of pair_units */
+    char16_t pair_units[max_lead_bytes][256];    /* the character of each pair */
+    unsigned short codes[65536];                 /* the code of each unit (flags 0) */
 };
-
-const code_page_info code_pages[] = {
-    {1252, "CP1252", 0, u'?'},
-    {1250, "CP1250", 0, u'?'},
-    {1251, "CP1251", 0, u'?'},
-    {1253, "CP1253", 0, u'?'},
-    {1254, "CP1254", 0, u'?'},
-    {28598, "ISO-8859-8", 0, u'?'},
-    {932, "CP932", 1, 0x30FB},
-    {936, "CP936", 1, u'?'},
-    {949, "CP949", 1, u'?'},
-    {950, "CP950", 1, u'?'},
-};
-const int code_page_count = sizeof code_pages / sizeof code_pages[0];
-
-/* Per-page state, created on first use and kept for the life of the process. */
-struct code_page_state {
-    iconv_t decoder;              /* narrow to UTF-16 */
-    iconv_t encoder;              /* UTF-16 to narrow */
-    int decoder_opened;           /* 1 once iconv_open was tried (the descriptor may be -1) */
-    int encoder_opened;
-    int table_built;              /* single-byte pages: 1 once table[] is filled */
-    char16_t table[256];          /* single-byte pages: the character of every byte */
-};
-code_page_state states[code_page_count];
-
-/* The single bytes of 932 that Windows maps to fixed characters iconv does not know. */
-struct byte_pair {
-    unsigned char byte;
-    char16_t unit;
-};
-const byte_pair cp932_single_extras[] = {
-    {0x80, 0x0080}, {0xA0, 0xF8F0}, {0xFD, 0xF8F1}, {0xFE, 0xF8F2}, {0xFF, 0xF8F3},
-};
+page_tables tables[10];                          /* by page_index */
+unsigned char mark_bits[65536 / 8];              /* bit u: u is the second unit of a composition */
 
 int fail(int code) {
     last_error_code = code;
     return 0;
 }
 
+/* The row of a supported code page in cp_pages, or -1. */
 int page_index(int code_page) {
-    if (code_page == 0) code_page = 1252;
-    for (int i = 0; i < code_page_count; ++i)
-        if (code_pages[i].number == code_page) return i;
-    return -1;
-}
-
-iconv_t descriptor(int page, int encode) {
-    code_page_state& state = states[page];
-    if (encode) {
-        if (!state.encoder_opened) {
-            state.encoder = iconv_open(code_pages[page].charset, wide_charset);
-            state.encoder_opened = 1;
-        }
-        return state.encoder;
+    int index = -1;
+    switch (code_page) {
+    case 0:
+    case 1252: index = 0; break;
+    case 1250: index = 1; break;
+    case 1251: index = 2; break;
+    case 1253: index = 3; break;
+    case 1254: index = 4; break;
+    case 28598: index = 5; break;
+    case 932: index = 6; break;
+    case 936: index = 7; break;
+    case 949: index = 8; break;
+    case 950: index = 9; break;
+    default: return -1;
     }
-    if (!state.decoder_opened) {
-        state.decoder = iconv_open(wide_charset, code_pages[page].charset);
-        state.decoder_opened = 1;
-    }
-    return state.decoder;
+    int number = code_page == 0 ? 1252 : code_page;
+    return index < cp_page_count && cp_pages[index].number == number ? index : -1;
 }
 
-/* One complete conversion of a short input through a cached descriptor.  Returns the number of
- * output bytes, or -1 when the input is not one whole convertible sequence. */
-int iconv_once(iconv_t cd, const void* input, size_t input_size, void* output, size_t output_size) {
-    iconv(cd, nullptr, nullptr, nullptr, nullptr);
-    char* in = static_cast<char*>(const_cast<void*>(input));
-    char* out = static_cast<char*>(output);
-    size_t in_left = input_size;
-    size_t out_left = output_size;
-    size_t result = iconv(cd, &in, &in_left, &out, &out_left);
-    if (result == static_cast<size_t>(-1) || in_left != 0) return -1;
-    /* A stateful encoder may have a shift sequence to flush; none of our pages has. */
-    return static_cast<int>(output_size - out_left);
+char16_t pair_unit(const page_tables& t, unsigned code) {
+    unsigned char row = t.lead_row[code >> 8];
+    return row == 0 ? t.data->unicode_default : t.pair_units[row - 1][code & 0xFF];
 }
 
-/* The decode table of a single-byte page; null when iconv does not know the page. */
-const char16_t* single_byte_table(int page) {
-    code_page_state& state = states[page];
-    if (state.table_built) return state.table;
-    iconv_t cd = descriptor(page, 0);
-    if (cd == no_descriptor) return nullptr;
+char16_t code_unit(const page_tables& t, unsigned code) {
+    return code < 0x100 ? t.single[code] : pair_unit(t, code);
+}
+
+int build(page_tables& t, const cp_page_data& data) {
+    t.number = data.number;
+    t.data = &data;
+    memcpy(t.single, data.bytes, sizeof t.single);
+    int rows = 0;
     for (int b = 0; b < 256; ++b) {
-        unsigned char byte = static_cast<unsigned char>(b);
-        char16_t units[2];
-        int produced = iconv_once(cd, &byte, 1, units, sizeof units);
-        if (produced == static_cast<int>(sizeof(char16_t)))
-            state.table[b] = units[0];
-        else if (b >= 0x80 && b <= 0x9F)
-            state.table[b] = static_cast<char16_t>(b);
-        else
-            state.table[b] = unmapped;
+        if (!cp_is_lead(data, static_cast<unsigned char>(b))) continue;
+        if (rows == max_lead_bytes) return 0;
+        t.lead_row[b] = static_cast<unsigned char>(++rows);
     }
-    state.table_built = 1;
-    return state.table;
-}
-
-int is_lead(int page, unsigned char byte) {
-    switch (code_pages[page].number) {
-    case 932: return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
-    case 936:
-    case 949:
-    case 950: return byte >= 0x81 && byte <= 0xFE;
-    default: return 0;
-    }
-}
-
-int may_be_trail(unsigned char byte) { return byte >= 0x40 && byte != 0x7F && byte != 0xFF; }
-
-/* One decoded character: up to two UTF-16 units, the bytes it took, and whether the input was
- * undecodable (the units then hold the page's default character). */
-struct decoded {
-    char16_t units[2];
-    int unit_count;
-    int used;
-    int invalid;
-};
-
-/* Decodes the character at source[0]; `left` bytes remain (at least 1).  0 when the page's
- * descriptor cannot be opened. */
-int decode_one(int page, const unsigned char* source, int left, decoded* out) {
-    const code_page_info& info = code_pages[page];
-    out->unit_count = 1;
-    out->used = 1;
-    out->invalid = 0;
-    unsigned char b = source[0];
-    if (!info.double_byte) {
-        const char16_t* table = single_byte_table(page);
-        if (table == nullptr) return 0;
-        char16_t unit = table[b];
-        out->invalid = unit == unmapped;
-        out->units[0] = out->invalid ? info.unicode_default : unit;
-        return 1;
-    }
-    if (b < 0x80) {
-        out->units[0] = b;
-        return 1;
-    }
-    if (info.number == 932) {
-        for (const byte_pair& extra : cp932_single_extras) {
-            if (extra.byte == b) {
-                out->units[0] = extra.unit;
-                return 1;
+    if (rows > 0) {
+        iconv_t decoder = iconv_open(cp_wide_charset, data.charset);
+        if (decoder == reinterpret_cast<iconv_t>(-1)) return 0;
+        for (int lead = 0; lead < 256; ++lead) {
+            unsigned char row = t.lead_row[lead];
+            if (row == 0) continue;
+            t.pair_units[row - 1][0] = data.unicode_default;
+            for (int trail = 1; trail < 256; ++trail)
+                t.pair_units[row - 1][trail] = cp_iconv_pair(decoder, data, static_cast<unsigned char>(lead),
+                                                             static_cast<unsigned char>(trail));
+        }
+        iconv_close(decoder);
+        for (int i = 0; i < data.pair_count; ++i) {
+            const cp_run& run = data.pairs[i];
+            for (unsigned k = 0; k < run.count; ++k) {
+                unsigned code = run.code + k;
+                unsigned char row = t.lead_row[code >> 8];
+                if (row != 0) t.pair_units[row - 1][code & 0xFF] = static_cast<char16_t>(run.unit + k);
             }
         }
     }
-    iconv_t cd = descriptor(page, 0);
-    if (cd == no_descriptor) return 0;
-    int size = 1;
-    if (is_lead(page, b)) {
-        if (left < 2 || !may_be_trail(source[1])) {
-            out->invalid = 1;
-            out->units[0] = info.unicode_default;
-            return 1;
-        }
-        size = 2;
+    for (unsigned short& code : t.codes) code = default_code;
+    cp_plain_reverse(data, t.codes, [&t](int lead, int trail) { return pair_unit(t, static_cast<unsigned>(lead << 8 | trail)); });
+    for (int i = 0; i < data.encoding_count; ++i) {
+        const cp_run& run = data.encodings[i];
+        for (unsigned k = 0; k < run.count; ++k) t.codes[static_cast<char16_t>(run.unit + k)] = static_cast<unsigned short>(run.code + k);
     }
-    out->used = size;
-    int produced = iconv_once(cd, source, static_cast<size_t>(size), out->units, sizeof out->units);
-    if (produced <= 0) {
-        out->invalid = 1;
-        out->units[0] = info.unicode_default;
-        return 1;
+    for (int i = 0; i < cp_composition_count; ++i) {
+        char16_t mark = cp_compositions[i].mark;
+        mark_bits[mark >> 3] |= static_cast<unsigned char>(1u << (mark & 7));
     }
-    out->unit_count = produced / static_cast<int>(sizeof(char16_t));
+    t.built = 1;
     return 1;
 }
 
-/* One encoded character: its bytes (or the default character) and the units it took. */
-struct encoded {
-    char bytes[8];
-    int byte_count;
-    int used;
+/* The page of the last call, which answers most calls (one character at a time, in one page). */
+std::atomic<const page_tables*> last_tables{nullptr};
+
+/* The tables of code_page when it is the page of the last call, else null. */
+const page_tables* cached_tables(int code_page) {
+    const page_tables* hint = last_tables.load(std::memory_order_relaxed);
+    int number = code_page == 0 ? 1252 : code_page;
+    return hint != nullptr && hint->number == number ? hint : nullptr;
+}
+
+/* The tables of a supported code page, built at first use; null (with the last error set) for
+ * an unknown page or one whose pairs iconv cannot read. */
+const page_tables* tables_for(int code_page) {
+    const page_tables* cached = cached_tables(code_page);
+    if (cached != nullptr) return cached;
+    int index = page_index(code_page);
+    if (index < 0) {
+        fail(PLAT_ERROR_INVALID_PARAMETER);
+        return nullptr;
+    }
+    page_tables& t = tables[index];
+    if (!t.built && !build(t, cp_pages[index])) {
+        fail(PLAT_ERROR_INVALID_PARAMETER);
+        return nullptr;
+    }
+    last_tables.store(&t, std::memory_order_relaxed);
+    return &t;
+}
+
+/* The composed character of base and mark, or 0. */
+char16_t composed(char16_t base, char16_t mark) {
+    int low = 0, high = cp_composition_count;
+    while (low < high) {
+        int middle = (low + high) / 2;
+        const cp_composition& c = cp_compositions[middle];
+        if (c.base < base || (c.base == base && c.mark < mark)) low = middle + 1;
+        else high = middle;
+    }
+    if (low < cp_composition_count && cp_compositions[low].base == base && cp_compositions[low].mark == mark)
+        return cp_compositions[low].composed;
+    return 0;
+}
+
+/* Where converted units or bytes go: nowhere when the capacity is 0 (only counted), else into
+ * the destination while they fit.  put and put_code give 0 when the item does not fit. */
+template <typename Item>
+struct sink {
+    Item* dest;
+    int capacity;
+    int written;
+
+    int put(Item item) {
+        if (written == INT_MAX) return 0;       /* a count beyond int: too much for any buffer */
+        if (capacity > 0) {
+            if (written >= capacity) return 0;
+            dest[written] = item;
+        }
+        ++written;
+        return 1;
+    }
+
+    /* A code: one byte, or a lead and a trail byte, both or neither. */
+    int put_code(unsigned code) {
+        if (code < 0x100) return put(static_cast<Item>(code));
+        if (capacity > 0 && capacity - written < 2) return 0;
+        return put(static_cast<Item>(code >> 8)) && put(static_cast<Item>(code & 0xFF));
+    }
 };
 
-int encode_one(int page, const char16_t* source, int left, encoded* out) {
-    const code_page_info& info = code_pages[page];
-    char16_t unit = source[0];
-    out->byte_count = 1;
-    out->used = 1;
-    out->bytes[0] = '?';
-    if (unit < 0x80) {
-        out->bytes[0] = static_cast<char>(unit);
-        return 1;
-    }
-    int pair = unit >= 0xD800 && unit <= 0xDBFF && left >= 2 && source[1] >= 0xDC00 && source[1] <= 0xDFFF;
-    if (pair) out->used = 2;
-    else if (unit >= 0xD800 && unit <= 0xDFFF) return 1;     /* lone surrogate: no mapping */
-    if (!info.double_byte) {
-        const char16_t* table = single_byte_table(page);
-        if (table == nullptr) return 0;
-        if (pair) return 1;                 /* nothing beyond the BMP is in a single-byte page */
-        for (int b = 0x80; b < 256; ++b) {
-            if (table[b] == unit) {
-                out->bytes[0] = static_cast<char>(b);
-                return 1;
-            }
-        }
-        return 1;
-    }
-    if (info.number == 932) {
-        for (const byte_pair& extra : cp932_single_extras) {
-            if (extra.unit == unit) {
-                out->bytes[0] = static_cast<char>(extra.byte);
-                return 1;
-            }
-        }
-    }
-    iconv_t cd = descriptor(page, 1);
-    if (cd == no_descriptor) return 0;
-    int produced = iconv_once(cd, source, static_cast<size_t>(out->used) * sizeof(char16_t), out->bytes,
-                              sizeof out->bytes);
-    if (produced > 0) out->byte_count = produced;
-    return 1;
-}
+int is_mark(char16_t unit) { return (mark_bits[unit >> 3] >> (unit & 7)) & 1; }
 
 int valid_arguments(const void* source, int source_length, const void* dest, int dest_capacity) {
-    return source != nullptr && source_length != 0 && source_length >= -1 && dest_capacity >= 0 &&
-           (dest_capacity == 0 || dest != nullptr);
+    return source != nullptr && source_length != 0 && dest_capacity >= 0 && (dest_capacity == 0 || dest != nullptr);
 }
 
-} // namespace
+/* One narrow character: its unit and the bytes it takes. */
+char16_t read_character(const page_tables& t, const unsigned char* at, size_t left, int* used) {
+    unsigned char row = t.lead_row[at[0]];
+    if (row == 0) {
+        *used = 1;
+        return t.single[at[0]];
+    }
+    if (left >= 2 && at[1] != 0) {
+        *used = 2;
+        return t.pair_units[row - 1][at[1]];
+    }
+    *used = 1;
+    return t.data->unicode_default;
+}
 
-int posix_mb_to_wc(int code_page, unsigned flags, const char* source, int source_length,
-                   char16_t* dest, int dest_capacity) {
-    if (!valid_arguments(source, source_length, dest, dest_capacity))
-        return fail(PLAT_ERROR_INVALID_PARAMETER);
-    int page = page_index(code_page);
-    if (page < 0) return fail(PLAT_ERROR_INVALID_PARAMETER);
-    const unsigned supported = PLAT_MB_PRECOMPOSED | PLAT_MB_ERR_INVALID_CHARS;
-    if ((flags & ~supported) != 0) return fail(PLAT_ERROR_INVALID_FLAGS);
+int refused(const page_tables& t, unsigned code, char16_t unit) {
+    if (unit == t.data->unicode_default && code != t.codes[unit]) return 1;
+    return code < 0x100 && unit >= 0xE000 && unit <= 0xF8FF;
+}
+
+int has_invalid_character(const page_tables& t, const unsigned char* source, size_t length) {
+    for (size_t at = 0; at < length;) {
+        int used = 0;
+        char16_t unit = read_character(t, source + at, length - at, &used);
+        unsigned code = used == 2 ? static_cast<unsigned>(source[at] << 8 | source[at + 1]) : source[at];
+        if (refused(t, code, unit)) return 1;
+        at += static_cast<size_t>(used);
+    }
+    return 0;
+}
+
+/* The code of a unit; with WC_NO_BEST_FIT_CHARS only a code that decodes back to it. */
+unsigned unit_code(const page_tables& t, unsigned flags, char16_t unit) {
+    unsigned code = t.codes[unit];
+    if ((flags & no_best_fit) != 0 && code_unit(t, code) != unit) return default_code;
+    return code;
+}
+
+/* The code WideCharToMultiByte writes for the units at source (one, or two composed); *used
+ * gets the units taken.  A composed character the page has no code for becomes one default
+ * character with WC_DEFAULTCHAR, its first unit alone with WC_DISCARDNS, and its two units
+ * written apart otherwise. */
+unsigned write_code(const page_tables& t, unsigned flags, const char16_t* source, size_t left, int* used) {
+    *used = 1;
+    if ((flags & PLAT_WC_COMPOSITECHECK) != 0 && left >= 2 && is_mark(source[1])) {
+        char16_t both = composed(source[0], source[1]);
+        if (both != 0) {
+            unsigned code = unit_code(t, flags, both);
+            if (code != default_code || both == default_code) {
+                *used = 2;
+                return code;
+            }
+            if ((flags & PLAT_WC_DEFAULTCHAR) != 0) {
+                *used = 2;
+                return default_code;
+            }
+            if ((flags & discard_ns) != 0) {
+                *used = 2;
+                return unit_code(t, flags, source[0]);
+            }
+        }
+    }
+    return unit_code(t, flags, source[0]);
+}
+
+/* What both directions check first, in Win32's order: the arguments and the code page
+ * (ERROR_INVALID_PARAMETER), then the flags (ERROR_INVALID_FLAGS).  The page's tables, or null
+ * with the last error set. */
+const page_tables* checked_call(int code_page, unsigned flags, unsigned supported, const void* source,
+                                int source_length, const void* dest, int dest_capacity) {
+    if (!valid_arguments(source, source_length, dest, dest_capacity)) {
+        fail(PLAT_ERROR_INVALID_PARAMETER);
+        return nullptr;
+    }
+    const page_tables* t = tables_for(code_page);
+    if (t != nullptr && (flags & ~supported) != 0) {
+        fail(PLAT_ERROR_INVALID_FLAGS);
+        return nullptr;
+    }
+    return t;
+}
+
+/* The general conversions, kept out of line so that the one-character calls (below) do not
+ * pay for their registers.  MB_USEGLYPHCHARS is taken and changes nothing; MB_COMPOSITE
+ * (decomposition) is not served. */
+__attribute__((noinline)) int mb_to_wc_general(int code_page, unsigned flags, const char* source,
+                                               int source_length, char16_t* dest, int dest_capacity) {
+    const unsigned use_glyph_chars = 0x4;
+    const unsigned supported = PLAT_MB_PRECOMPOSED | use_glyph_chars | PLAT_MB_ERR_INVALID_CHARS;
+    const page_tables* t = checked_call(code_page, flags, supported, source, source_length, dest, dest_capacity);
+    if (t == nullptr) return 0;
 
     size_t length = source_length < 0 ? strlen(source) + 1 : static_cast<size_t>(source_length);
     const unsigned char* in = reinterpret_cast<const unsigned char*>(source);
-    int written = 0;
-    size_t at = 0;
-    while (at < length) {
-        size_t left = length - at;
-        decoded character;
-        if (!decode_one(page, in + at, left > 2 ? 2 : static_cast<int>(left), &character))
-            return fail(PLAT_ERROR_INVALID_PARAMETER);
-        if (character.invalid && (flags & PLAT_MB_ERR_INVALID_CHARS) != 0)
-            return fail(PLAT_ERROR_NO_UNICODE_TRANSLATION);
-        if (dest_capacity > 0) {
-            if (character.unit_count > dest_capacity - written)
-                return fail(PLAT_ERROR_INSUFFICIENT_BUFFER);
-            memcpy(dest + written, character.units, static_cast<size_t>(character.unit_count) * sizeof(char16_t));
-        }
-        written += character.unit_count;
-        at += static_cast<size_t>(character.used);
+    if ((flags & PLAT_MB_ERR_INVALID_CHARS) != 0 && has_invalid_character(*t, in, length))
+        return fail(PLAT_ERROR_NO_UNICODE_TRANSLATION);
+    sink<char16_t> out = {dest, dest_capacity, 0};
+    for (size_t at = 0; at < length;) {
+        int used = 0;
+        char16_t unit = read_character(*t, in + at, length - at, &used);
+        if (!out.put(unit)) return fail(PLAT_ERROR_INSUFFICIENT_BUFFER);
+        at += static_cast<size_t>(used);
     }
-    return written;
+    return out.written;
 }
 
-int posix_wc_to_mb(int code_page, unsigned flags, const char16_t* source, int source_length,
-                   char* dest, int dest_capacity) {
-    if (!valid_arguments(source, source_length, dest, dest_capacity))
-        return fail(PLAT_ERROR_INVALID_PARAMETER);
-    int page = page_index(code_page);
-    if (page < 0) return fail(PLAT_ERROR_INVALID_PARAMETER);
-    /* WC_DISCARDNS, WC_SEPCHARS and WC_DEFAULTCHAR choose one treatment of the composite check
-     * and are valid only with it, one at a time. */
-    const unsigned discard_ns = 0x10, sep_chars = 0x20, no_best_fit = 0x400;
-    const unsigned composite_options = discard_ns | sep_chars | PLAT_WC_DEFAULTCHAR;
-    const unsigned supported = PLAT_WC_COMPOSITECHECK | composite_options | no_best_fit;
-    unsigned options = flags & composite_options;
-    if ((flags & ~supported) != 0 || (options != 0 && (flags & PLAT_WC_COMPOSITECHECK) == 0) ||
-        (options & (options - 1)) != 0)
-        return fail(PLAT_ERROR_INVALID_FLAGS);
+/* Any mix of the composite options is taken, with or without the composite check; only
+ * WC_DEFAULTCHAR, WC_DISCARDNS and WC_NO_BEST_FIT_CHARS change the result (write_code). */
+__attribute__((noinline)) int wc_to_mb_general(int code_page, unsigned flags, const char16_t* source,
+                                               int source_length, char* dest, int dest_capacity) {
+    const unsigned err_invalid_chars = 0x80;
+    const unsigned supported = PLAT_WC_COMPOSITECHECK | discard_ns | sep_chars | PLAT_WC_DEFAULTCHAR |
+                               err_invalid_chars | no_best_fit;
+    const page_tables* t = checked_call(code_page, flags, supported, source, source_length, dest, dest_capacity);
+    if (t == nullptr) return 0;
 
     size_t length = 0;
     if (source_length < 0) {
@@ -331,28 +336,88 @@ int posix_wc_to_mb(int code_page, unsigned flags, const char16_t* source, int so
     } else {
         length = static_cast<size_t>(source_length);
     }
-    int written = 0;
-    size_t at = 0;
-    while (at < length) {
-        size_t left = length - at;
-        encoded character;
-        if (!encode_one(page, source + at, left > 2 ? 2 : static_cast<int>(left), &character))
-            return fail(PLAT_ERROR_INVALID_PARAMETER);
-        if (dest_capacity > 0) {
-            if (character.byte_count > dest_capacity - written)
-                return fail(PLAT_ERROR_INSUFFICIENT_BUFFER);
-            memcpy(dest + written, character.bytes, static_cast<size_t>(character.byte_count));
+    /* Most units take their code straight from the table: all but those before a mark under
+     * the composite check, and every one under WC_NO_BEST_FIT_CHARS. */
+    int plain = (flags & no_best_fit) == 0;
+    int composite = (flags & PLAT_WC_COMPOSITECHECK) != 0;
+    if (plain && dest_capacity > 0 && static_cast<size_t>(dest_capacity) / 2 >= length) {
+        /* Room for two bytes a unit: no capacity check per unit. */
+        unsigned char* out = reinterpret_cast<unsigned char*>(dest);
+        size_t written = 0;
+        for (size_t at = 0; at < length;) {
+            int used = 1;
+            unsigned code;
+            if (!(composite && at + 1 < length && is_mark(source[at + 1])))
+                code = t->codes[source[at]];
+            else
+                code = write_code(*t, flags, source + at, length - at, &used);
+            if (code >= 0x100) out[written++] = static_cast<unsigned char>(code >> 8);
+            out[written++] = static_cast<unsigned char>(code);
+            at += static_cast<size_t>(used);
         }
-        written += character.byte_count;
-        at += static_cast<size_t>(character.used);
+        return static_cast<int>(written);
     }
-    return written;
+    sink<char> out = {dest, dest_capacity, 0};
+    for (size_t at = 0; at < length;) {
+        int used = 1;
+        unsigned code;
+        if (plain && !(composite && at + 1 < length && is_mark(source[at + 1])))
+            code = t->codes[source[at]];
+        else
+            code = write_code(*t, flags, source + at, length - at, &used);
+        if (!out.put_code(code)) return fail(PLAT_ERROR_INSUFFICIENT_BUFFER);
+        at += static_cast<size_t>(used);
+    }
+    return out.written;
+}
+
+} // namespace
+
+/* The one-character calls of the per-character and EUC conversions come first: one character
+ * (one or two bytes, one unit), the usual flags, room for the answer, the page of the last
+ * call.  Everything else, and every failure, goes the general way. */
+int posix_mb_to_wc(int code_page, unsigned flags, const char* source, int source_length,
+                   char16_t* dest, int dest_capacity) {
+    if ((source_length == 1 || source_length == 2) && flags == PLAT_MB_PRECOMPOSED && source != nullptr &&
+        dest != nullptr && dest_capacity >= 1) {
+        const page_tables* t = cached_tables(code_page);
+        if (t != nullptr) {
+            int used = 0;
+            char16_t unit = read_character(*t, reinterpret_cast<const unsigned char*>(source),
+                                           static_cast<size_t>(source_length), &used);
+            if (used == source_length) {
+                dest[0] = unit;
+                return 1;
+            }
+        }
+    }
+    return mb_to_wc_general(code_page, flags, source, source_length, dest, dest_capacity);
+}
+
+int posix_wc_to_mb(int code_page, unsigned flags, const char16_t* source, int source_length,
+                   char* dest, int dest_capacity) {
+    if (source_length == 1 && flags == 0 && source != nullptr && dest != nullptr && dest_capacity >= 2) {
+        const page_tables* t = cached_tables(code_page);
+        if (t != nullptr) {
+            unsigned code = t->codes[source[0]];
+            if (code < 0x100) {
+                dest[0] = static_cast<char>(code);
+                return 1;
+            }
+            dest[0] = static_cast<char>(code >> 8);
+            dest[1] = static_cast<char>(code & 0xFF);
+            return 2;
+        }
+    }
+    return wc_to_mb_general(code_page, flags, source, source_length, dest, dest_capacity);
 }
 
 int posix_is_lead_byte(int code_page, unsigned char byte) {
-    int page = page_index(code_page);
-    if (page < 0) return fail(PLAT_ERROR_INVALID_PARAMETER);
-    return is_lead(page, byte);
+    const page_tables* t = cached_tables(code_page);
+    if (t != nullptr) return t->lead_row[byte] != 0;
+    int index = page_index(code_page);
+    if (index < 0) return fail(PLAT_ERROR_INVALID_PARAMETER);
+    return cp_is_lead(cp_pages[index], byte);
 }
 
 int posix_last_error(void) { return last_error_code; }

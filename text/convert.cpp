@@ -15,36 +15,13 @@
 #include "frame/report.h"
 #include "frame/vt_constants.h"
 #include "platform/platform.h"
+#include "text/text_internal.h"
 
 namespace {
 
 const int japanese_code_page = 932;
 const unsigned whole_string_wc_flags = PLAT_WC_COMPOSITECHECK | PLAT_WC_DEFAULTCHAR;   /* 0x240 */
 const unsigned char euc_end = 0xFF;    /* what the EUC reader gives at and after the source end */
-
-enum conversion_path { euc_path, hebrew_path, code_page_path, latin_path, per_character_path };
-
-conversion_path path_for(int code) {
-    switch (code) {
-    case 1: return euc_path;
-    case 12: return hebrew_path;
-    case 4: case 13: case 14: case 15: case 16: case 17: case 18: case 20:
-        return code_page_path;
-    case 0: return latin_path;
-    default: return lang_is_multibyte(code) ? code_page_path : per_character_path;
-    }
-}
-
-/* Four units a round: one taken branch per four units, and no unit past the terminator read. */
-size_t wide_length(const char16_t* text) {
-    size_t n = 0;
-    for (;; n += 4) {
-        if (text[n] == 0) return n;
-        if (text[n + 1] == 0) return n + 1;
-        if (text[n + 2] == 0) return n + 2;
-        if (text[n + 3] == 0) return n + 3;
-    }
-}
 
 /* A failed whole-string conversion: the last error to the message log.  Both directions share
  * the named texts; only the catch-all differs. */
@@ -91,22 +68,17 @@ char16_t sjis_to_unit(const unsigned char* bytes, int count) {
 
 int is_euc_byte(unsigned char b) { return b >= 0xA1 && b <= 0xFE; }
 
-/* Length of the EUC character that starts with `first`. */
-int euc_char_length(unsigned char first) {
-    if (first == 0x8F) return 3;
-    return (first & 0x80) != 0 ? 2 : 1;
-}
-
 /* The four single-byte mappings measure the source first and then convert a counted run: the
  * counted loops have no exit of their own, so the compiler turns them into vector code. */
-char16_t* latin_to_wide(char16_t* dest, const unsigned char* source) {
-    size_t n = strlen(reinterpret_cast<const char*>(source));
+char16_t* latin_to_wide(char16_t* dest, const char* narrow, int) {
+    const unsigned char* source = reinterpret_cast<const unsigned char*>(narrow);
+    size_t n = strlen(narrow);
     for (size_t i = 0; i < n; ++i) dest[i] = source[i] == 0x80 ? char16_t(0x20AC) : char16_t(source[i]);
     dest[n] = 0;
     return dest;
 }
 
-char* wide_to_latin(char* dest, const char16_t* source) {
+char* wide_to_latin(char* dest, const char16_t* source, int) {
     size_t n = wide_length(source);
     for (size_t i = 0; i < n; ++i) {
         char16_t unit = source[i];
@@ -116,8 +88,9 @@ char* wide_to_latin(char* dest, const char16_t* source) {
     return dest;
 }
 
-char16_t* hebrew_to_wide(char16_t* dest, const unsigned char* source) {
-    size_t n = strlen(reinterpret_cast<const char*>(source));
+char16_t* hebrew_to_wide(char16_t* dest, const char* narrow, int) {
+    const unsigned char* source = reinterpret_cast<const unsigned char*>(narrow);
+    size_t n = strlen(narrow);
     for (size_t i = 0; i < n; ++i) {
         unsigned char b = source[i];
         dest[i] = static_cast<char16_t>(b >= 0xE0 && b <= 0xFA ? b + 0x4F0 : b);
@@ -126,7 +99,7 @@ char16_t* hebrew_to_wide(char16_t* dest, const unsigned char* source) {
     return dest;
 }
 
-char* wide_to_hebrew(char* dest, const char16_t* source) {
+char* wide_to_hebrew(char* dest, const char16_t* source, int) {
     size_t n = wide_length(source);
     for (size_t i = 0; i < n; ++i) {
         char16_t unit = source[i];
@@ -156,10 +129,37 @@ char* wide_to_code_page(char* dest, const char16_t* source, int code) {
     return dest;
 }
 
-char16_t* per_character_to_wide(char16_t* dest, const char* source) {
+/* One narrow character of a code page to one code unit: n = 2 bytes for a lead byte (never
+ * taking the terminator), a warning when that is more than `size` allows, then the platform's
+ * one-character conversion.  Bytes taken, or -1 (logged). */
+int code_page_mbtowc(int code_page, char16_t* dest, const char* source, int size) {
+    const unsigned char* s = reinterpret_cast<const unsigned char*>(source);
+    int n = platform.is_lead_byte(code_page, s[0]) ? 2 : 1;
+    if (n == 2 && s[1] == 0) n = 1;
+    if (size != -1 && n > size)
+        dbg_err_warning("pro_mbtowc", "input spec says convert <=%d bytes; local rule says convert more (%d)",
+                        size, n);
+    if (platform.mb_to_wc(code_page, PLAT_MB_PRECOMPOSED, source, n, dest, 1) >= 1) return n;
+    msg_log_printf("pro_mbtowc:Error - %d\n", platform.last_error());
+    return -1;
+}
+
+/* One code unit to the bytes of a code page: the platform's one-character conversion.  Bytes
+ * written, or -1 (logged). */
+int code_page_wctomb(int code_page, char* dest, char16_t character) {
+    int written = platform.wc_to_mb(code_page, 0, &character, 1, dest, 4);
+    if (written >= 1) return written;
+    msg_log_printf("pro_wctomb:Error - %d\n", platform.last_error());
+    return -1;
+}
+
+/* The per-character path: what pro_mbtowc and pro_wctomb do for each character of a language
+ * other than Japanese, with the code page looked up once per string. */
+char16_t* per_character_to_wide(char16_t* dest, const char* source, int code) {
+    int code_page = lang_code_page(code);
     char16_t* out = dest;
     while (*source != 0) {
-        int used = pro_mbtowc(out, source, 3);
+        int used = code_page_mbtowc(code_page, out, source, 3);
         if (used == -1) break;
         ++out;
         source += used;
@@ -168,15 +168,42 @@ char16_t* per_character_to_wide(char16_t* dest, const char* source) {
     return dest;
 }
 
-char* per_character_to_narrow(char* dest, const char16_t* source) {
+char* per_character_to_narrow(char* dest, const char16_t* source, int code) {
+    int code_page = lang_code_page(code);
     char* out = dest;
     for (; *source != 0; ++source) {
-        int written = pro_wctomb(out, *source);
+        int written = code_page_wctomb(code_page, out, *source);
         if (written == -1) break;
         out += written;
     }
     *out = 0;
     return dest;
+}
+
+char16_t* euc_to_wide(char16_t* dest, const char* source, int) { return euc_str_to_unicode_str(dest, source); }
+char* wide_to_euc(char* dest, const char16_t* source, int) { return unicode_str_to_euc_str(dest, source); }
+
+/* The two directions of a path; both take the current language code. */
+struct conversion_path {
+    char16_t* (*to_wide)(char16_t* dest, const char* source, int code);
+    char* (*to_narrow)(char* dest, const char16_t* source, int code);
+};
+
+const conversion_path euc_path = {euc_to_wide, wide_to_euc};
+const conversion_path hebrew_path = {hebrew_to_wide, wide_to_hebrew};
+const conversion_path code_page_path = {code_page_to_wide, wide_to_code_page};
+const conversion_path latin_path = {latin_to_wide, wide_to_latin};
+const conversion_path per_character_path = {per_character_to_wide, per_character_to_narrow};
+
+const conversion_path& path_for(int code) {
+    switch (code) {
+    case 1: return euc_path;
+    case 12: return hebrew_path;
+    case 4: case 13: case 14: case 15: case 16: case 17: case 18: case 20:
+        return code_page_path;
+    case 0: return latin_path;
+    default: return lang_is_multibyte(code) ? code_page_path : per_character_path;
+    }
 }
 
 } // namespace
@@ -199,15 +226,7 @@ char16_t* strtows(char16_t* dest, const char* source) {
         return dest;
     }
     int code = lang_get();
-    const unsigned char* bytes = reinterpret_cast<const unsigned char*>(source);
-    switch (path_for(code)) {
-    case euc_path: return euc_str_to_unicode_str(dest, source);
-    case hebrew_path: return hebrew_to_wide(dest, bytes);
-    case code_page_path: return code_page_to_wide(dest, source, code);
-    case latin_path: return latin_to_wide(dest, bytes);
-    case per_character_path: break;
-    }
-    return per_character_to_wide(dest, source);
+    return path_for(code).to_wide(dest, source, code);
 }
 
 char* wstostr(char* dest, const char16_t* source) {
@@ -216,14 +235,7 @@ char* wstostr(char* dest, const char16_t* source) {
         return dest;
     }
     int code = lang_get();
-    switch (path_for(code)) {
-    case euc_path: return unicode_str_to_euc_str(dest, source);
-    case hebrew_path: return wide_to_hebrew(dest, source);
-    case code_page_path: return wide_to_code_page(dest, source, code);
-    case latin_path: return wide_to_latin(dest, source);
-    case per_character_path: break;
-    }
-    return per_character_to_narrow(dest, source);
+    return path_for(code).to_narrow(dest, source, code);
 }
 
 /* One narrow character to one code unit.  While the language is Japanese the unit is an EUC
@@ -269,15 +281,7 @@ int pro_mbtowc(char16_t* dest, const char* source, int size) {
         return 2;
     }
 
-    int code_page = lang_code_page(-1);
-    int n = platform.is_lead_byte(code_page, s[0]) ? 2 : 1;
-    if (n == 2 && s[1] == 0) n = 1;     /* a lead byte at the end: never take the terminator */
-    if (size != -1 && n > size)
-        dbg_err_warning("pro_mbtowc", "input spec says convert <=%d bytes; local rule says convert more (%d)",
-                        size, n);
-    if (platform.mb_to_wc(code_page, PLAT_MB_PRECOMPOSED, source, n, dest, 1) >= 1) return n;
-    msg_log_printf("pro_mbtowc:Error - %d\n", platform.last_error());
-    return -1;
+    return code_page_mbtowc(lang_code_page(-1), dest, source, size);
 }
 
 /* One code unit to narrow bytes: EUC bytes of a process code while the language is Japanese,
@@ -309,10 +313,7 @@ int pro_wctomb(char* dest, char16_t character) {
         out[2] = low | 0x80;
         return 3;
     }
-    int written = platform.wc_to_mb(lang_code_page(-1), 0, &character, 1, dest, 4);
-    if (written >= 1) return written;
-    msg_log_printf("pro_wctomb:Error - %d\n", platform.last_error());
-    return -1;
+    return code_page_wctomb(lang_code_page(-1), dest, character);
 }
 
 char16_t* euc_str_to_unicode_str(char16_t* dest, const char* source) {

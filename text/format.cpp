@@ -21,6 +21,7 @@
 #include "frame/report.h"
 #include "memory/memory.h"
 #include "platform/platform.h"
+#include "text/text_internal.h"
 
 namespace {
 
@@ -75,14 +76,6 @@ formatter_state* state = nullptr;
 
 bool is_letter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 
-char lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-/* Length of the character that starts with byte c by the EUC character length rule. */
-int euc_length(unsigned char c) {
-    if (c == 0x8F) return 3;
-    if (c & 0x80) return 2;
-    return 1;
-}
 
 /* Length of a row's text or letters (one or two bytes): found by looking, which costs less than
  * a library call on so short a text (a counting loop would be turned into that call). */
@@ -99,7 +92,7 @@ const specifier_row* match_row(const specifier_row* rows, int row_count, const c
     for (int i = 0; i < row_count; ++i) {
         const char* text = rows[i].text;
         size_t k = 0;
-        while (text[k] != '\0' && p[k] != '\0' && lower(p[k]) == text[k]) ++k;
+        while (text[k] != '\0' && p[k] != '\0' && ascii_lower(p[k]) == text[k]) ++k;
         if (text[k] == '\0') return &rows[i];
     }
     return nullptr;
@@ -125,7 +118,7 @@ void row_letters(const specifier_row* row, const char* written, char* letters) {
         if (last && (c == 'X' || c == 'E' || c == 'G' || c == 'F'))
             letters[out++] = c;
         else
-            letters[out++] = lower(c);
+            letters[out++] = ascii_lower(c);
     }
     letters[out] = '\0';
 }
@@ -263,7 +256,7 @@ void cut_to_precision(const char* spec, char* text) {
     if (precision >= length) return;
     int at = 0;
     for (;;) {
-        int next = at + euc_length(static_cast<unsigned char>(text[at]));
+        int next = at + euc_char_length(static_cast<unsigned char>(text[at]));
         if (next > length) next = length;
         if (next > precision) {
             text[at == 0 ? next : at] = '\0';
@@ -271,12 +264,6 @@ void cut_to_precision(const char* spec, char* text) {
         }
         at = next;
     }
-}
-
-int wide_length(const char16_t* text) {
-    int n = 0;
-    while (text[n] != 0) ++n;
-    return n;
 }
 
 /* Formats the value of one conversion into the piece buffer; -1 refuses the call. */
@@ -433,7 +420,7 @@ char* format_walk(char* dest, const char* format, size_t format_length, va_list*
              * output at once; a character is never taken past the end of the format. */
             const char* run = p;
             while (*p != '\0' && *p != '%') {
-                int n = euc_length(static_cast<unsigned char>(*p));
+                int n = euc_char_length(static_cast<unsigned char>(*p));
                 if (n > end - p) n = static_cast<int>(end - p);
                 p += n;
             }
@@ -588,7 +575,7 @@ int pro_scanf(const char* text, int* count, const char* format, va_list args) {
             /* An EUC character is copied whole, but a byte below 0x80 is never its trail byte:
              * sscanf reads such a byte on its own, and a "%" swallowed here would be a conversion
              * there with no target counted for it. */
-            int n = euc_length(static_cast<unsigned char>(*p));
+            int n = euc_char_length(static_cast<unsigned char>(*p));
             if (n > end - p) n = static_cast<int>(end - p);
             for (int k = 1; k < n; ++k) {
                 if (static_cast<unsigned char>(p[k]) < 0x80) {

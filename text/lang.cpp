@@ -17,6 +17,7 @@
 #include "frame/vt_constants.h"
 #include "memory/memory.h"
 #include "platform/platform.h"
+#include "text/text_internal.h"
 
 namespace {
 
@@ -68,8 +69,6 @@ const locale_name locale_names[] = {
     {"chs", VT_LANG_CHINESE_CN},
     {"chinese-simplified", VT_LANG_CHINESE_CN},
 };
-
-char ascii_lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
 int ascii_equal_ignoring_case(const char* a, const char* b) {
     for (; *a != 0 && *b != 0; ++a, ++b)

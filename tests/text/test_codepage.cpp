@@ -83,7 +83,6 @@ TEST(CodePageService, BadArgumentsAndUnknownCodePagesFailWith87) {
         {"null source", [&] { return platform.mb_to_wc(1252, 0, nullptr, -1, wide, 4); }},
         {"null source w", [&] { return platform.wc_to_mb(1252, 0, nullptr, -1, narrow, 4); }},
         {"length 0", [&] { return platform.mb_to_wc(1252, 0, "a", 0, wide, 4); }},
-        {"length -2", [&] { return platform.wc_to_mb(1252, 0, u"a", -2, narrow, 4); }},
         {"negative capacity", [&] { return platform.mb_to_wc(1252, 0, "a", -1, wide, -1); }},
         {"null destination", [&] { return platform.wc_to_mb(1252, 0, u"a", -1, nullptr, 4); }},
     };
@@ -95,34 +94,83 @@ TEST(CodePageService, BadArgumentsAndUnknownCodePagesFailWith87) {
     }
 }
 
+TEST(CodePageService, AnyNegativeLengthMeansZeroTerminated) {
+    char narrow[4] = {};
+    EXPECT_EQ(platform.wc_to_mb(1252, 0, u"ab", -2, narrow, 4), 3);
+    EXPECT_STREQ(narrow, "ab");
+    char16_t wide[4] = {};
+    EXPECT_EQ(platform.mb_to_wc(1252, 0, "ab", -7, wide, 4), 3);
+    EXPECT_EQ(std::u16string(wide), u"ab");
+}
+
 TEST(CodePageService, FlagsOutsideTheContractFailWith1004) {
     char narrow[8];
-    // The default-character option belongs to the composite check.
-    EXPECT_EQ(platform.wc_to_mb(1252, PLAT_WC_DEFAULTCHAR, u"a", -1, narrow, 8), 0);
-    EXPECT_EQ(platform.last_error(), PLAT_ERROR_INVALID_FLAGS);
     EXPECT_EQ(platform.wc_to_mb(1252, 0x00010000, u"a", -1, narrow, 8), 0);
     EXPECT_EQ(platform.last_error(), PLAT_ERROR_INVALID_FLAGS);
-    EXPECT_EQ(platform.wc_to_mb(1252, whole_string_flags, u"a", -1, narrow, 8), 2);
     char16_t wide[4];
     EXPECT_EQ(platform.mb_to_wc(1252, 0x00010000, "a", -1, wide, 4), 0);
     EXPECT_EQ(platform.last_error(), PLAT_ERROR_INVALID_FLAGS);
+    // The composite options are taken without the composite check, and several at once.
+    EXPECT_EQ(platform.wc_to_mb(1252, PLAT_WC_DEFAULTCHAR, u"a", -1, narrow, 8), 2);
+    EXPECT_EQ(platform.wc_to_mb(1252, PLAT_WC_COMPOSITECHECK | 0x10 | 0x20, u"a", -1, narrow, 8), 2);
+    EXPECT_EQ(platform.wc_to_mb(1252, whole_string_flags, u"a", -1, narrow, 8), 2);
 }
 
-TEST(CodePageService, CharactersWithoutMappingBecomeTheDefaultCharacter) {
-    char narrow[16];
-    EXPECT_EQ(platform.wc_to_mb(1251, whole_string_flags, u"\u05D0x\u90E8", -1, narrow, 16), 4);
-    EXPECT_STREQ(narrow, "?x?");
-    EXPECT_EQ(platform.wc_to_mb(932, 0, u"\uBD80", 1, narrow, 4), 1);
-    EXPECT_EQ(narrow[0], '?');
+TEST(CodePageService, DecompositionIsTheOneCornerThePosixServiceLeavesOut) {
+    // MB_COMPOSITE writes a precomposed character as its base and mark on Windows; the POSIX
+    // service does not decompose and refuses the flag.  The add-in never passes it.
+    const unsigned composite = 0x2;
+    char16_t wide[8] = {};
+    int n = platform.mb_to_wc(1252, composite, "\xe9", 1, wide, 8);
+#if defined(_WIN32)
+    EXPECT_EQ(n, 2);
+    EXPECT_EQ(std::u16string(wide, 2), u"e\u0301");
+#else
+    EXPECT_EQ(n, 0);
+    EXPECT_EQ(platform.last_error(), PLAT_ERROR_INVALID_FLAGS);
+#endif
 }
 
-TEST(CodePageService, SurrogatePairIsOneCharacterAndLoneSurrogatesHaveNoMapping) {
-    char narrow[16];
-    EXPECT_EQ(platform.wc_to_mb(1252, whole_string_flags, u"a\U00020B9Fb", -1, narrow, 16), 4);
-    EXPECT_STREQ(narrow, "a?b");
+TEST(CodePageService, DefaultCharacterBestFitAndSurrogates) {
     const char16_t lone[] = {u'a', 0xD800, u'b', 0xDC00, 0};
-    EXPECT_EQ(platform.wc_to_mb(936, whole_string_flags, lone, -1, narrow, 16), 5);
-    EXPECT_STREQ(narrow, "a?b?");
+    struct {
+        const char* what;
+        int page;
+        unsigned flags;
+        const char16_t* text;
+        int length;
+        const char* bytes;
+    } cases[] = {
+        {"no mapping", 1251, whole_string_flags, u"\u05D0x\u90E8", -1, "?x?"},
+        {"no mapping, one unit", 932, 0, u"\uBD80", 1, "?"},
+        {"a pair: each unit alone", 1252, whole_string_flags, u"a\U00020B9Fb", -1, "a??b"},
+        {"lone units", 936, whole_string_flags, lone, -1, "a?b?"},
+        {"best fit", 1252, whole_string_flags, u"\u0141\uFF21\u2212", -1, "LA-"},
+        {"best fit turned off", 1252, 0x400, u"\u0141\uFF21\u00E9", -1, "??\xe9"},
+        {"best fit, one unit", 1251, 0, u"\u00E9", 1, "e"},
+    };
+    for (const auto& c : cases) {
+        char narrow[16];
+        std::memset(narrow, guard, sizeof narrow);
+        int expected = static_cast<int>(std::strlen(c.bytes)) + (c.length < 0 ? 1 : 0);
+        EXPECT_EQ(platform.wc_to_mb(c.page, c.flags, c.text, c.length, narrow, 15), expected) << c.what;
+        EXPECT_EQ(std::string(narrow, std::strlen(c.bytes)), c.bytes) << c.what;
+        EXPECT_EQ(narrow[expected], guard) << c.what;
+    }
+}
+
+TEST(CodePageService, CompositeCheckJoinsABaseAndItsMark) {
+    char narrow[16];
+    EXPECT_EQ(platform.wc_to_mb(1252, whole_string_flags, u"e\u0301x\u0301", -1, narrow, 16), 4);
+    EXPECT_STREQ(narrow, "\xe9x\xb4");      // x with an acute has no composed character
+    EXPECT_EQ(platform.wc_to_mb(1252, 0, u"e\u0301", -1, narrow, 16), 3);
+    EXPECT_STREQ(narrow, "e\xb4");            // without the check each unit alone
+    // Composed but not in the page: one default character with WC_DEFAULTCHAR, the units apart
+    // without it.
+    EXPECT_EQ(platform.wc_to_mb(1252, whole_string_flags, u"\u304B\u3099", -1, narrow, 16), 2);
+    EXPECT_EQ(platform.wc_to_mb(1252, PLAT_WC_COMPOSITECHECK, u"\u304B\u3099", -1, narrow, 16), 3);
+    EXPECT_EQ(platform.wc_to_mb(932, whole_string_flags, u"\u304B\u3099", -1, narrow, 16), 3);
+    EXPECT_STREQ(narrow, "\x82\xaa");
 }
 
 TEST(CodePageService, UndecodableInputFailsWith1113WhenAskedTo) {
@@ -130,12 +178,22 @@ TEST(CodePageService, UndecodableInputFailsWith1113WhenAskedTo) {
     EXPECT_EQ(platform.mb_to_wc(932, PLAT_MB_PRECOMPOSED | PLAT_MB_ERR_INVALID_CHARS, "\x81 ", -1, wide, 8), 0);
     EXPECT_EQ(platform.last_error(), PLAT_ERROR_NO_UNICODE_TRANSLATION);
     EXPECT_EQ(platform.mb_to_wc(932, PLAT_MB_PRECOMPOSED | PLAT_MB_ERR_INVALID_CHARS, "\x82\xa0", -1, wide, 8), 2);
+    // A lead byte takes any second byte but zero: the space goes with it.
+    EXPECT_EQ(platform.mb_to_wc(932, PLAT_MB_PRECOMPOSED, "\x81 x", -1, wide, 8), 3);
+    EXPECT_EQ(std::u16string(wide, 3), std::u16string(u"\u30FBx\0", 3));
+    // Private-use characters of single bytes are refused; those of user-defined pairs are not.
+    EXPECT_EQ(platform.mb_to_wc(1253, PLAT_MB_ERR_INVALID_CHARS, "\xaa", 1, wide, 8), 0);
+    EXPECT_EQ(platform.last_error(), PLAT_ERROR_NO_UNICODE_TRANSLATION);
+    EXPECT_EQ(platform.mb_to_wc(1253, PLAT_MB_PRECOMPOSED, "\xaa", 1, wide, 8), 1);
+    EXPECT_EQ(platform.mb_to_wc(932, PLAT_MB_ERR_INVALID_CHARS, "\xf0\x40", 2, wide, 8), 1);
+    EXPECT_EQ(wide[0], 0xE000);
 }
 
 TEST(CodePageService, DoubleByteLeadAtTheEndNeverSwallowsTheTerminator) {
     for (int page : {932, 936, 949, 950}) {
         char16_t wide[4] = {wide_guard, wide_guard, wide_guard, wide_guard};
         EXPECT_EQ(platform.mb_to_wc(page, PLAT_MB_PRECOMPOSED, "\x88", -1, wide, 4), 2) << page;
+        EXPECT_EQ(wide[0], page == 932 ? 0x30FB : u'?') << page;
         EXPECT_EQ(wide[1], 0) << page;
         EXPECT_EQ(wide[2], wide_guard) << page;
     }

@@ -131,7 +131,9 @@ TEST_F(Conversion, EachLanguageUsesItsCodePage) {
     EXPECT_EQ(narrow_of(10, u"\u96F6"), "\xC1\xE3");     // 936
     EXPECT_EQ(narrow_of(6, u"\u20AC"), "\x80");          // default page, whole string
     for (int language : {2, 3, 5, 7, 11, 19, 21, -7}) {  // default page, one character at a time
-        EXPECT_EQ(narrow_of(language, u"\u20AC\u00E9\u0141"), "\x80\xE9?") << language;
+        // U+0141 is not in code page 1252: Win32 writes its look-alike 'L' (best fit); U+4E00
+        // has none and becomes the default character.
+        EXPECT_EQ(narrow_of(language, u"\u20AC\u00E9\u0141\u4E00"), "\x80\xE9L?") << language;
         EXPECT_EQ(wide_of(language, "\x80\xE9"), u"\u20AC\u00E9") << language;
     }
 }
