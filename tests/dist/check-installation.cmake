@@ -207,7 +207,7 @@ file(COPY_FILE ${VTHOST} ${COPY}/${MODULE})
 expect_check(program_as_module ${COPY} OPTIONS --no-start ALLOW "${module_fault_kept}"
              EXPECT "FAULT +module +[^\n]*${MODULE}: is a program, not a library"
                     "FAULT +module +[^\n]*${MODULE}: does not export user_initialize_plus")
-if(FOREIGN)
+if(FOREIGN AND EXISTS "${FOREIGN}")
   file(COPY_FILE ${FOREIGN} ${COPY}/${MODULE})
   expect_check(foreign_machine ${COPY} OPTIONS --no-start ALLOW "FAULT +import +[^\n]*client library VTProeVEXO.dll is not found"
                EXPECT "FAULT +module +[^\n]*${MODULE}: is not i386: a x86-64 Windows module")
