@@ -23,13 +23,14 @@ void* win_dll_load(const char* path, int* os_error) {
 
 host_function win_dll_symbol(void* module, const char* name, int* os_error) {
     FARPROC symbol = module != nullptr ? GetProcAddress(static_cast<HMODULE>(module), name) : nullptr;
-    if (symbol == nullptr && os_error != nullptr) *os_error = static_cast<int>(GetLastError());
+    if (symbol == nullptr && os_error != nullptr)
+        *os_error = module != nullptr ? static_cast<int>(GetLastError()) : ERROR_INVALID_HANDLE;
     return reinterpret_cast<host_function>(reinterpret_cast<void*>(symbol));
 }
 
 int win_dll_unload(void* module, int* os_error) {
     if (module != nullptr && FreeLibrary(static_cast<HMODULE>(module))) return 0;
-    if (os_error != nullptr) *os_error = static_cast<int>(GetLastError());
+    if (os_error != nullptr) *os_error = module != nullptr ? static_cast<int>(GetLastError()) : ERROR_INVALID_HANDLE;
     return -1;
 }
 
