@@ -342,4 +342,21 @@ TEST_F(RecordTest, EveryHandlerHasTheButtonThatRunsIt) {
     EXPECT_EQ(bridge_button_of(not_a_command), nullptr);
 }
 
+TEST_F(RecordTest, EveryCommandIsRecordedAsThePickOfItsButton) {
+    start();
+    Lines expected;
+#define VT_RUN_RECORDED(fn)                                                                  \
+    if (fn != VTCmdNone) {                                                                   \
+        fn(0, nullptr, nullptr);                                                             \
+        expected.push_back(std::string("pick ") + bridge_button_of(fn));                     \
+    }
+    VT_COMMAND_HANDLERS(VT_RUN_RECORDED)
+#undef VT_RUN_RECORDED
+    Lines picks;
+    for (const std::string& line : body())
+        if (line.rfind("pick ", 0) == 0) picks.push_back(line);
+    EXPECT_EQ(picks, expected);
+    EXPECT_EQ(expected.size(), 24u);
+}
+
 }  // namespace
