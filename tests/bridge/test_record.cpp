@@ -359,4 +359,47 @@ TEST_F(RecordTest, EveryCommandIsRecordedAsThePickOfItsButton) {
     EXPECT_EQ(expected.size(), 24u);
 }
 
+TEST_F(RecordTest, WhatTheBridgeCannotNameIsWrittenAsAComment) {
+    // Nothing is written before start-up opens the file.
+    record_hook(RECORD_SAVING, nullptr, "BeforeSave", "", 1);
+    record_command(VTCmdAbout, "About", nullptr, 0);
+    record_bracket(1, 0);
+    EXPECT_TRUE(file_lines().empty());
+    lang_set(21);                          // a code without a language name
+    record_begin(nullptr, nullptr);
+    ASSERT_EQ(record_active, 1);
+    record_hook(RECORD_OPENED, nullptr, "AfterOpen", "", 0);
+    record_hook(RECORD_SWITCHED, nullptr, "SwitchDocument", "", 0);
+    record_hook(RECORD_SWITCHED, nullptr, nullptr, nullptr, 0);
+    record_hook(RECORD_CLOSED, nullptr, "AfterClose", "", 0);
+    record_command(not_a_command, nullptr, nullptr, 0);
+    record_end(0);
+    Lines lines = file_lines();
+    ASSERT_GE(lines.size(), 2u);
+    EXPECT_EQ(lines[1], "# host version \"\", build \"\", language 21");
+    auto has = [&](const std::string& text) {
+        for (const std::string& line : lines)
+            if (line == text) return true;
+        return false;
+    };
+    EXPECT_TRUE(has("open ")) << "an opened model the hook could not read";
+    EXPECT_TRUE(has("# the current window changed; its model could not be read"));
+    EXPECT_TRUE(has("# the host closed  without the notice before"));
+    EXPECT_TRUE(has("# a command without a button"));
+    EXPECT_TRUE(has("quit"));
+}
+
+TEST_F(RecordTest, NamesBeyondAsciiAndLoneSurrogatesAreWrittenAsUtf8) {
+    start();
+    const char16_t name[] = {u'\u00e9', u'\u05d0', u'\u30a2', 0xD83D, 0xDE00, 0xDC00, u'z', 0};
+    model_record model = wide_record(name, u"PRT");
+    notify(19, &model);
+    notify(24);          // the open's entry ends with the window change that follows it
+    Lines lines = body();
+    ASSERT_FALSE(lines.empty());
+    // e-acute and alef take two bytes, katakana A three, the pair four; the lone low
+    // surrogate becomes U+FFFD.
+    EXPECT_EQ(lines[0], "open \xC3\xA9\xD7\x90\xE3\x82\xA2\xF0\x9F\x98\x80\xEF\xBF\xBDz.PRT") << lines[0];
+}
+
 }  // namespace
