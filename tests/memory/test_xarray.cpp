@@ -230,6 +230,28 @@ TEST(Xarray, SourcesInsideTheArraySurviveAMove) {
     XAR_FREE(&a);
 }
 
+TEST(Xarray, SourcesInsideTheObjectsThatShiftAreReadBeforeTheShift) {
+    // A plain array: objects before the gap may be the source.
+    int data[10] = {1, 2, 3, 4, 5};
+    int count = 5;
+    arr_insert(data, 4, &count, 3, 2, data);
+    EXPECT_EQ(std::vector<int>(data, data + count), (std::vector<int>{1, 2, 3, 1, 2, 4, 5}));
+    // An expandable array with room to spare (no move): its own objects inserted after them
+    // and appended at the end.
+    void* a = XAR_ALLOC(3, 4, 64);
+    int* v = static_cast<int*>(a);
+    v[0] = 10, v[1] = 11, v[2] = 12;
+    xar_insert(&a, 3, 2, static_cast<int*>(a) + 1);
+    v = static_cast<int*>(a);
+    ASSERT_EQ(XAR_COUNT(&a), 5);
+    EXPECT_EQ(std::vector<int>(v, v + 5), (std::vector<int>{10, 11, 12, 11, 12}));
+    XAR_APPEND(&a, 3, static_cast<int*>(a) + 2);
+    v = static_cast<int*>(a);
+    ASSERT_EQ(XAR_COUNT(&a), 8);
+    EXPECT_EQ(std::vector<int>(v, v + 8), (std::vector<int>{10, 11, 12, 11, 12, 12, 11, 12}));
+    XAR_FREE(&a);
+}
+
 TEST(Xarray, PlainArrayGaps) {
     int data[10] = {1, 2, 3, 4, 5};
     int count = 5;
