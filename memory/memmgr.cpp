@@ -100,14 +100,14 @@ size_t total_of(size_t size) { return align8(size) + HEAD + TAIL; }
 
 /* The library's memset and memcpy, called as such.  Where the compiler knows a bound of the size
  * (below 4,000 bytes, at most 1,016) it expands them into string instructions, which start
- * slowly; out of line it cannot. */
-#if defined(__clang__)
-#define VT_OUT_OF_LINE __attribute__((noinline))
-#else
-#define VT_OUT_OF_LINE __attribute__((noipa))   /* no inlining, and no clone with the size fixed */
-#endif
-VT_OUT_OF_LINE void library_fill(void* p, int byte, size_t n) { memset(p, byte, n); }
-VT_OUT_OF_LINE void library_copy(void* to, const void* from, size_t n) { memcpy(to, from, n); }
+ * slowly; with the size hidden behind an empty asm it cannot, and the call goes straight to the
+ * library without a wrapper of ours in between. */
+inline size_t opaque(size_t n) {
+    asm("" : "+r"(n));
+    return n;
+}
+inline void library_fill(void* p, int byte, size_t n) { memset(p, byte, opaque(n)); }
+inline void library_copy(void* to, const void* from, size_t n) { memcpy(to, from, opaque(n)); }
 
 /* Zeroing and the 0xFF overwrite: most blocks are small, and two overlapping fixed-size stores
  * from each end cost less than the library call there (a loop would become a string
@@ -138,31 +138,29 @@ inline void fill_small(char* p, size_t n, const unsigned char* pattern) {
     }
 }
 
-void zero(char* p, size_t n) {
+inline void zero(char* p, size_t n) {
     if (n > 64) library_fill(p, 0, n);
     else fill_small(p, n, zeros);
 }
 
-void fill_ff(void* area, size_t total) {
+inline void fill_ff(void* area, size_t total) {
     if (total > 64) library_fill(area, 0xFF, total);
     else fill_small(static_cast<char*>(area), total, ones);
 }
 
-/* The four link conditions of a chain block; 1 when they all hold. */
-int links_hold(chain_area* area) {
-    chain_area* previous = head_of(area)->previous;
-    chain_area* next = tail_of(area)->next;
-    if ((previous == nullptr) != (area == chain_first)) return 0;
-    if (previous != nullptr && tail_of(previous)->next != area) return 0;
-    if ((next == nullptr) != (area == chain_last)) return 0;
-    if (next != nullptr && head_of(next)->previous != area) return 0;
-    return 1;
+/* The four link conditions of a chain block whose links read previous and next; 1 when they all
+ * hold.  The caller reads each link once and goes on with the same values. */
+inline int links_hold(chain_area* area, chain_area* previous, chain_area* next) {
+    return (previous == nullptr) == (area == chain_first) && (next == nullptr) == (area == chain_last) &&
+           (previous == nullptr || tail_of(previous)->next == area) &&
+           (next == nullptr || head_of(next)->previous == area);
 }
 
-/* Points the neighbours (or the anchors) of a block that moved at its new address. */
-void relink(chain_area* area, chain_area* previous, chain_area* next) {
+/* Points the links of a block that moved, and its neighbours' (or the anchors), at its new
+ * address; the tail is the block's new one. */
+void relink(chain_area* area, chain_tail* tail, chain_area* previous, chain_area* next) {
     head_of(area)->previous = previous;
-    tail_of(area)->next = next;
+    tail->next = next;
     if (previous != nullptr) tail_of(previous)->next = area;
     else chain_first = area;
     if (next != nullptr) head_of(next)->previous = area;
@@ -293,16 +291,35 @@ void push_chunk(clump_descriptor& clump, chunk_head* chunk) {
     clump.first = chunk;
 }
 
+/* The new block of manage_memory: linked last, its data zeroed.  Kept apart from the resize so
+ * that getmem runs through it without the resize's registers and stack frame. */
+inline void* new_block(int size, int may_fail, int xar_flag) {
+    size_t end = align8(static_cast<size_t>(size));
+    chain_area* area = static_cast<chain_area*>(platform.heap_alloc(total_of(static_cast<size_t>(size))));
+    if (area == nullptr) {
+        if (may_fail) return nullptr;
+        out_of_memory();
+    }
+    head_of(area)->size = static_cast<uint32_t>(size);
+    clear_guard(head_of(area));
+    append(area);
+    char* user = user_of(area);
+    reinterpret_cast<chain_tail*>(user + end)->flags = FLAG_BITS | (xar_flag ? FLAG_XAR : 0);
+    zero(user, end);
+    return user;
+}
+
 /* The resize of manage_memory: the block keeps its place in the chain and its growth is zeroed,
  * except the bytes from filled_from to filled_to, which the caller fills at once. */
-void* resize_block(void* old, int size, int may_fail, int xar_flag, size_t filled_from, size_t filled_to) {
+inline __attribute__((always_inline)) void* resize_block(void* old, int size, int may_fail, int xar_flag, size_t filled_from,
+                                                            size_t filled_to) {
     size_t new_total = total_of(static_cast<size_t>(size));
     size_t end = align8(static_cast<size_t>(size));
     chain_area* old_area = area_of(old);
-    if (!links_hold(old_area)) chain_corrupt("manage_memory");
     size_t old_size = head_of(old_area)->size;
     chain_area* previous = head_of(old_area)->previous;
-    chain_area* next = tail_of(old_area)->next;
+    chain_area* next = reinterpret_cast<chain_tail*>(user_of(old_area) + align8(old_size))->next;
+    if (!links_hold(old_area, previous, next)) chain_corrupt("manage_memory");
     chain_area* area = static_cast<chain_area*>(resize_area(old_area, total_of(old_size), new_total));
     if (area == nullptr) {
         /* The old area is still intact and linked. */
@@ -310,9 +327,15 @@ void* resize_block(void* old, int size, int may_fail, int xar_flag, size_t fille
         out_of_memory();
     }
     head_of(area)->size = static_cast<uint32_t>(size);
-    relink(area, previous, next);
     char* user = user_of(area);
-    reinterpret_cast<chain_tail*>(user + end)->flags = FLAG_BITS | (xar_flag ? FLAG_XAR : 0);
+    chain_tail* tail = reinterpret_cast<chain_tail*>(user + end);
+    if (area != old_area) {
+        relink(area, tail, previous, next);
+    } else {
+        /* Resized in place: the neighbours still point here; only the tail moved. */
+        tail->next = next;
+    }
+    tail->flags = FLAG_BITS | (xar_flag ? FLAG_XAR : 0);
     if (end > old_size) {
         /* The part of the filled range that lies in the growth is left out of the zeroing. */
         size_t skip_from = filled_from > old_size ? filled_from : old_size;
@@ -453,31 +476,14 @@ int memory_clump_chunks(int clump_id, void** chunks, int max_chunks) {
 }
 
 void* manage_memory(int size, void* old, int may_fail, int xar_flag) {
-    size_t new_total = total_of(static_cast<size_t>(size));
-    size_t end = align8(static_cast<size_t>(size));
-    uint32_t flags = FLAG_BITS | (xar_flag ? FLAG_XAR : 0);
-    if (old == nullptr) {
-        chain_area* area = static_cast<chain_area*>(platform.heap_alloc(new_total));
-        if (area == nullptr) {
-            if (may_fail) return nullptr;
-            out_of_memory();
-        }
-        head_of(area)->size = static_cast<uint32_t>(size);
-        clear_guard(head_of(area));
-        append(area);
-        char* user = user_of(area);
-        reinterpret_cast<chain_tail*>(user + end)->flags = flags;
-        zero(user, end);
-        return user;
-    }
-
+    if (old == nullptr) return new_block(size, may_fail, xar_flag);
     return resize_block(old, size, may_fail, xar_flag, 0, 0);
 }
 
 void* getmem(int size, int xar_flag) {
     if (size == 0) return nullptr;
     if (size < 0) crash();
-    return manage_memory(size, nullptr, 0, xar_flag);
+    return new_block(size, 0, xar_flag);
 }
 
 void* relocmem(void* ptr, int size, int xar_flag) { return relocate(ptr, size, xar_flag, 0, 0); }
@@ -495,10 +501,7 @@ int rlsmem(void* ptr) {
     chain_area* previous = head_of(area)->previous;
     chain_tail* tail = reinterpret_cast<chain_tail*>(user_of(area) + align8(size));
     chain_area* next = tail->next;
-    if ((previous == nullptr) != (area == chain_first) || (next == nullptr) != (area == chain_last) ||
-        (previous != nullptr && tail_of(previous)->next != area) ||
-        (next != nullptr && head_of(next)->previous != area))
-        chain_corrupt("rlsmem");
+    if (!links_hold(area, previous, next)) chain_corrupt("rlsmem");
     if (previous != nullptr) tail_of(previous)->next = next;
     else chain_first = next;
     if (next != nullptr) head_of(next)->previous = previous;
