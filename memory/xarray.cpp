@@ -48,9 +48,21 @@ int extension_of(void* data) { return static_cast<int>(head_of(data)->units_exte
 int object_size_of(void* data) { return head_of(data)->object_size; }
 size_t data_bytes(void* data) { return units_of(data) * 8 - 16; }
 xar_tail* tail_of(void* data) { return reinterpret_cast<xar_tail*>(static_cast<char*>(data) + data_bytes(data)); }
-int capacity_of(void* data) { return static_cast<int>(data_bytes(data) / static_cast<size_t>(object_size_of(data))); }
+/* bytes / object_size: a shift for the sizes of ints, pointers and doubles (any power of two),
+ * the division for the rest (a size of 0 divides as before). */
+size_t objects_in(size_t bytes, int object_size) {
+    unsigned s = static_cast<unsigned>(object_size);
+    if (s != 0 && (s & (s - 1)) == 0) return bytes >> __builtin_ctz(s);
+    return bytes / s;
+}
+int capacity_of(void* data) { return static_cast<int>(objects_in(data_bytes(data), object_size_of(data))); }
 int count_of(void* data) { return tail_of(data)->count; }
-int max_count(int object_size) { return MAX_DATA / object_size; }
+int max_count(int object_size) {
+    if (object_size > 0) return static_cast<int>(objects_in(MAX_DATA, object_size));
+    return MAX_DATA / object_size;
+}
+/* count > max_count(object_size) for a positive object size, without the division. */
+bool above_max_count(long long count, int object_size) { return count * object_size > MAX_DATA; }
 
 int valid(void* data) {
     if (data == nullptr) return 0;
@@ -129,7 +141,7 @@ void copy_objects(void* to, const void* from, size_t bytes) {
     else memcpy(to, from, bytes);
 }
 
-int xar_pre_reloc(void* array, int n);
+inline __attribute__((always_inline)) int xar_pre_reloc(void* array, int n);
 
 /* XAR_EXTEND on an array already checked: adds n objects at the end, moving the area when they
  * do not fit; a caller that copies into the first `filled` bytes of them at once says so.  Room is tested in bytes, (count + n) x s against the data part, which is the
@@ -161,25 +173,27 @@ void* extend_valid(void** array, void* data, int n, size_t filled = 0) {
     return static_cast<char*>(data) + static_cast<size_t>(count) * s;
 }
 
-int xar_pre_reloc(void* array, int n) {
+inline __attribute__((always_inline)) int xar_pre_reloc(void* array, int n) {
     int s = object_size_of(array);
     int largest = max_count(s);
     if (static_cast<long long>(count_of(array)) + n > largest) fail_memory(" XAR_PRE_RELOC", "too big array");
     int k = -tail_of(array)->relocations;
     int extension = extension_of(array);
-    double factor = 1.0;
-    if (k == 2) factor = 1.3;
-    else if (k == 3) factor = 1.6;
-    else if (k >= 4) {
-        factor = 2.0;
+    /* The factors of the first four moves by table: k changes with every move, so branches on
+     * it would be mispredicted every time. */
+    static const double first_factors[5] = {1.0, 1.0, 1.3, 1.6, 2.0};
+    double factor = first_factors[k < 1 ? 0 : k < 4 ? k : 4];
+    if (k >= 4) {
         /* Past the largest count the factor no longer matters: stop before it overflows. */
         for (int step = 4; step < k && extension * factor <= largest; ++step) factor *= 1.15;
     }
     double scaled = extension * factor + 0.1;
     long long b = scaled > largest ? largest : static_cast<long long>(scaled);
     if (b < 1) b = 1;
-    /* b is at most the largest count, so the steps are counted in int: a far cheaper division. */
-    long long capacity = b * ((n - 1) / static_cast<int>(b) + 1) + capacity_of(array);
+    /* The smallest multiple of b not below n: b itself for the usual n from 1 to b, else the
+     * steps counted in int (b is at most the largest count), a far cheaper division. */
+    long long steps = n >= 1 && n <= b ? 1 : (n - 1) / static_cast<int>(b) + 1;
+    long long capacity = b * steps + capacity_of(array);
     return static_cast<int>(capacity < largest ? capacity : largest);
 }
 
@@ -201,6 +215,13 @@ __attribute__((noinline)) void* append_checked(void** array, int n, const void* 
     return added;
 }
 
+/* XAR_APPEND on a valid array, from a source outside it (or none), that must grow first. */
+__attribute__((noinline)) void* append_grown(void** array, void* data, int n, const void* source, size_t bytes) {
+    char* added = static_cast<char*>(extend_valid(array, data, n, source != nullptr ? bytes : 0));
+    if (source != nullptr) copy_objects(added, source, bytes);
+    return added;
+}
+
 }  // namespace
 
 extern "C" {
@@ -212,7 +233,7 @@ void* XAR_ALLOC(int count, int object_size, int extension) {
     if (count == 0 && extension == 1 && object_size < 128) extension = 2;
     int reserved = count;
     if (reserved == 0 && !debug_xar_set()) reserved = 1;
-    if (count > max_count(object_size)) fail("XAR_ALLOC", "too big array");
+    if (above_max_count(count, object_size)) fail("XAR_ALLOC", "too big array");
     int units = units_for(reserved, object_size);
     char* area = static_cast<char*>(getmem(units * 8, 1));
     if (area == nullptr) fail_memory("XAR_ALLOC", "out of memory");
@@ -228,31 +249,42 @@ void* XAR_EXTEND(void** array, int n) {
     return extend_valid(array, checked(array, "XAR_EXTEND"), n);
 }
 
-/* The common case inline, everything else (and every message) in append_checked: a valid
- * array with room for the objects and a source outside it only gains the count and the copy.
- * Kept apart so that this path needs no stack frame.  The header is read as one word (units,
- * object size and mark); a source below the data or at or past the objects in use is outside,
- * which one unsigned comparison of its offset tells (a null source has a huge offset). */
+/* The common case inline, growth in append_grown, everything else (and every message) in
+ * append_checked: a valid array with room for the objects and a source outside it only gains
+ * the count and the copy.  The header is read as one word: its upper half, the mark above the
+ * object size, tells a valid mark and a size above zero with one comparison.  A source below
+ * the data or at or past the objects in use is outside, which one unsigned comparison of its
+ * offset tells (a null source has a huge offset; where it has not, the full test follows).  A
+ * count below zero reads as more objects than any area holds, so the room test refuses it. */
 void* XAR_APPEND(void** array, int n, const void* source) {
-    char* data = array != nullptr ? static_cast<char*>(*array) : nullptr;
-    if (data != nullptr && n > 0) {
+    if (array == nullptr) return append_checked(array, n, source);
+    char* data = static_cast<char*>(*array);
+    if ((data != nullptr) & (n > 0)) {
         uint64_t head;
         memcpy(&head, data - 8, sizeof head);
+        uint32_t upper = static_cast<uint32_t>(head >> 32);
         uint32_t units = static_cast<uint32_t>(head) & UNITS_MASK;
-        size_t s = static_cast<size_t>(head >> 32) & 0xFFFF;
-        if ((head >> 48) == HEAD_MARK && s != 0 && units >= 2) {
+        if ((upper - ((uint32_t{HEAD_MARK} << 16) + 1) < 0xFFFF) & (units >= 2)) {
+            size_t s = upper & 0xFFFF;
             size_t bytes = static_cast<size_t>(units) * 8 - 16;
             xar_tail* tail = reinterpret_cast<xar_tail*>(data + bytes);
             int32_t count = tail->count;
             size_t used = static_cast<size_t>(static_cast<uint32_t>(count)) * s;
             size_t added = static_cast<size_t>(n) * s;
             uintptr_t offset = reinterpret_cast<uintptr_t>(source) - reinterpret_cast<uintptr_t>(data);
-            if (tail->mark == TAIL_MARK && count >= 0 && (offset >= used || source == nullptr) &&
-                used + added <= bytes) {
+            if (tail->mark != TAIL_MARK) return append_checked(array, n, source);
+            if (offset >= used && used + added <= bytes) {
                 tail->count = count + n;
-                if (source != nullptr) copy_objects(data + used, source, added);
-                return data + used;
+                char* to = data + used;
+                /* copy_objects, written so that the library's copy is a tail call: memcpy
+                 * returns its destination, and the path keeps without a stack frame. */
+                if (source == nullptr) return to;
+                if (added == 4) return static_cast<char*>(memcpy(to, source, 4));
+                if (added == 8) return static_cast<char*>(memcpy(to, source, 8));
+                return memcpy(to, source, added);
             }
+            if (count >= 0 && (offset >= used || source == nullptr))
+                return append_grown(array, data, n, source, added);
         }
     }
     return append_checked(array, n, source);
@@ -319,6 +351,20 @@ void* xar_insert(void** array, int index, int n, const void* source) {
             /* It would be overwritten by the move, and read after the array moved. */
             fail_plain("arr_insert", "bad data pointer.");
         }
+    }
+    if (copy == nullptr && n > 0 && index >= 0 && index <= count &&
+        (static_cast<unsigned long long>(count) + static_cast<unsigned>(n)) * static_cast<unsigned>(s) <=
+            data_bytes(data)) {
+        /* Room for the objects: what extend_valid and arr_insert do without growth, whose checks
+         * all hold here (a source inside the array was dealt with above). */
+        char* base = static_cast<char*>(data);
+        size_t at = static_cast<size_t>(index) * s;
+        size_t bytes = static_cast<size_t>(n) * s;
+        tail_of(data)->count = count + n;
+        memmove(base + at + bytes, base + at, static_cast<size_t>(count - index) * s);
+        if (source != nullptr) copy_objects(base + at, source, bytes);
+        else memset(base + at, 0, bytes);
+        return base + at;
     }
     /* The array was checked above and nothing since has touched it.  arr_insert writes every
      * byte of the n new objects (moved objects or the inserted ones), or ends the process. */
