@@ -179,8 +179,13 @@ void append(chain_area* area) {
     chain_last = area;
 }
 
+/* The resize steps are inlined into each caller (relocmem, the xarrays' growth and
+ * manage_memory), so that relocmem's empty filled range folds away and no call is made between
+ * them. */
+#define VT_INLINE inline __attribute__((always_inline))
+
 /* Resizes a heap area by the three-way choice; null when the heap has no memory. */
-void* resize_area(chain_area* old, size_t old_total, size_t new_total) {
+VT_INLINE void* resize_area(chain_area* old, size_t old_total, size_t new_total) {
     if (new_total > SMALL_BLOCK_LIMIT) return platform.heap_realloc(old, new_total);
     size_t usable = platform.heap_usable_size(old);
     if (usable < new_total) {
@@ -311,8 +316,7 @@ inline void* new_block(int size, int may_fail, int xar_flag) {
 
 /* The resize of manage_memory: the block keeps its place in the chain and its growth is zeroed,
  * except the bytes from filled_from to filled_to, which the caller fills at once. */
-inline __attribute__((always_inline)) void* resize_block(void* old, int size, int may_fail, int xar_flag, size_t filled_from,
-                                                            size_t filled_to) {
+VT_INLINE void* resize_block(void* old, int size, int may_fail, int xar_flag, size_t filled_from, size_t filled_to) {
     size_t new_total = total_of(static_cast<size_t>(size));
     size_t end = align8(static_cast<size_t>(size));
     chain_area* old_area = area_of(old);
@@ -352,7 +356,7 @@ inline __attribute__((always_inline)) void* resize_block(void* old, int size, in
 
 /* relocmem, with the bytes from filled_from to filled_to of a chain block's growth left to the
  * caller. */
-void* relocate(void* ptr, int size, int xar_flag, size_t filled_from, size_t filled_to) {
+VT_INLINE void* relocate(void* ptr, int size, int xar_flag, size_t filled_from, size_t filled_to) {
     int16_t state = state_of(ptr);
     if (is_clump_state(state)) {
         void* moved = relocmem_clump(ptr, size);
@@ -488,7 +492,9 @@ void* getmem(int size, int xar_flag) {
 
 void* relocmem(void* ptr, int size, int xar_flag) { return relocate(ptr, size, xar_flag, 0, 0); }
 
-int rlsmem(void* ptr) {
+/* Kept whole (not inlined into the clump code, nor split into a quick test and a called body):
+ * a chain block's release then runs without a second call. */
+__attribute__((noinline)) int rlsmem(void* ptr) {
     if (ptr == nullptr) return 0;
     int16_t state = state_of(ptr);
     if (state == STATE_FREE || is_clump_state(state)) {
@@ -499,8 +505,7 @@ int rlsmem(void* ptr) {
     /* The link check, reading each link once: the unlink below uses the same values. */
     size_t size = head_of(area)->size;
     chain_area* previous = head_of(area)->previous;
-    chain_tail* tail = reinterpret_cast<chain_tail*>(user_of(area) + align8(size));
-    chain_area* next = tail->next;
+    chain_area* next = reinterpret_cast<chain_tail*>(user_of(area) + align8(size))->next;
     if (!links_hold(area, previous, next)) chain_corrupt("rlsmem");
     if (previous != nullptr) tail_of(previous)->next = next;
     else chain_first = next;
