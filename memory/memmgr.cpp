@@ -109,17 +109,23 @@ inline size_t opaque(size_t n) {
 inline void library_fill(void* p, int byte, size_t n) { memset(p, byte, opaque(n)); }
 inline void library_copy(void* to, const void* from, size_t n) { memcpy(to, from, opaque(n)); }
 
-/* Zeroing and the 0xFF overwrite: most blocks are small, and two overlapping fixed-size stores
- * from each end cost less than the library call there (a loop would become a string
- * instruction, slower still on so few bytes). */
+/* Zeroing and the 0xFF overwrite: most blocks are small, and overlapping fixed-size stores from
+ * each end (one or two 32-byte runs there) cost less than the library call up to 128 bytes (a
+ * loop would become a string instruction, slower still on so few bytes). */
+constexpr size_t SMALL_FILL = 128;          /* fills up to this size are done by fill_small */
 const unsigned char zeros[32] = {};
 const unsigned char ones[32] = {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,
                                 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,
                                 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
 
-/* Fills n bytes (at most 64) from pattern, a run of 32 equal bytes. */
+/* Fills n bytes (at most 128) from pattern, a run of 32 equal bytes. */
 inline void fill_small(char* p, size_t n, const unsigned char* pattern) {
-    if (n >= 32) {
+    if (n > 64) {
+        memcpy(p, pattern, 32);
+        memcpy(p + 32, pattern, 32);
+        memcpy(p + n - 64, pattern, 32);
+        memcpy(p + n - 32, pattern, 32);
+    } else if (n >= 32) {
         memcpy(p, pattern, 32);
         memcpy(p + n - 32, pattern, 32);
     } else if (n >= 16) {
@@ -139,12 +145,12 @@ inline void fill_small(char* p, size_t n, const unsigned char* pattern) {
 }
 
 inline void zero(char* p, size_t n) {
-    if (n > 64) library_fill(p, 0, n);
+    if (n > SMALL_FILL) library_fill(p, 0, n);
     else fill_small(p, n, zeros);
 }
 
 inline void fill_ff(void* area, size_t total) {
-    if (total > 64) library_fill(area, 0xFF, total);
+    if (total > SMALL_FILL) library_fill(area, 0xFF, total);
     else fill_small(static_cast<char*>(area), total, ones);
 }
 
