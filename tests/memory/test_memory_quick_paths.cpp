@@ -78,9 +78,9 @@ TEST(ChainQuickPaths, EverySmallSizeIsZeroedAndOverwrittenWhole) {
     heap_override restore;
     platform.heap_free = keeping_free;
     platform.heap_alloc = dirty_alloc;
-    // Up to 80 bytes covers the inline stores and the library calls on both sides of their limits
-    // (32 bytes zeroed, a 64-byte frame overwritten) with either frame size.
-    for (int size = 1; size <= 80; ++size) {
+    // Up to 160 bytes covers the inline stores and the library calls on both sides of their
+    // limits (two runs up to 64 bytes, four up to 128, the library beyond) with either frame size.
+    for (int size = 1; size <= 160; ++size) {
         unsigned char* p = static_cast<unsigned char*>(getmem(size, 0));
         for (size_t i = 0; i < align8(size); ++i) ASSERT_EQ(p[i], 0) << "size " << size << " byte " << i;
         EXPECT_GE(memory_chain_check(), 1);
@@ -100,7 +100,7 @@ TEST(ChainQuickPaths, EverySmallSizeIsZeroedAndOverwrittenWhole) {
 TEST(ChainQuickPaths, GrowthOfEverySmallStepIsZeroedOverADirtyHeap) {
     dirty_heap dirty;
     for (int from = 1; from <= 40; ++from)
-        for (int to = from + 1; to <= 80; to += 3) {
+        for (int to = from + 1; to <= 176; to += 3) {
             unsigned char* p = static_cast<unsigned char*>(getmem(from, 0));
             std::memset(p, 0x22, static_cast<size_t>(from));
             p = static_cast<unsigned char*>(relocmem(p, to, 0));
@@ -109,6 +109,63 @@ TEST(ChainQuickPaths, GrowthOfEverySmallStepIsZeroedOverADirtyHeap) {
             rlsmem(p);
         }
     EXPECT_GE(memory_chain_check(), 0);
+}
+
+namespace {
+
+// A heap that resizes in place whenever its fixed 4,096-byte areas hold the new size (and says
+// so through its usable size), and moves otherwise, over dirty memory.
+constexpr size_t ROOMY = 4096;
+void* roomy_alloc(size_t n) { return dirty_alloc(n > ROOMY ? n : ROOMY); }
+size_t roomy_usable(void* p) { return real_heap.heap_usable_size(p); }
+int in_place = 0;
+void* roomy_realloc(void* old, size_t n) {
+    if (n <= roomy_usable(old)) {
+        ++in_place;
+        return old;
+    }
+    return dirty_realloc(old, n);
+}
+
+}  // namespace
+
+TEST(ChainQuickPaths, ResizeInPlaceOrByAMoveKeepsEveryNeighbourLinked) {
+    heap_override restore;
+    platform.heap_alloc = roomy_alloc;
+    platform.heap_realloc = roomy_realloc;
+    platform.heap_usable_size = roomy_usable;
+    int before = memory_chain_check();
+    ASSERT_GE(before, 0);
+    // The middle block grows in place (its tail moves, its neighbours stay) until the area is
+    // full, then moves; after every step the whole chain is walked and the neighbours released
+    // and taken again around it.
+    char* first = static_cast<char*>(getmem(24, 0));
+    char* middle = static_cast<char*>(getmem(8, 0));
+    char* last = static_cast<char*>(getmem(40, 0));
+    in_place = 0;
+    int moved = 0;
+    for (int size = 16; size <= 6000; size += 488) {
+        char* grown = static_cast<char*>(relocmem(middle, size, 0));
+        if (grown != middle) ++moved;
+        middle = grown;
+        ASSERT_EQ(memory_chain_check(), before + 3) << size;
+        for (int i = 0; i < size; ++i) ASSERT_EQ(middle[i], 0) << size << " byte " << i;
+        rlsmem(last);
+        ASSERT_EQ(memory_chain_check(), before + 2) << size;
+        last = static_cast<char*>(getmem(40, 0));
+        rlsmem(first);
+        ASSERT_EQ(memory_chain_check(), before + 2) << size;
+        first = static_cast<char*>(getmem(24, 0));
+        ASSERT_EQ(memory_chain_check(), before + 3) << size;
+    }
+    EXPECT_GT(in_place, 3);
+    EXPECT_GT(moved, 0);
+    // The middle block, now the oldest of the three, released alone leaves a consistent chain.
+    rlsmem(middle);
+    EXPECT_EQ(memory_chain_check(), before + 2);
+    rlsmem(first);
+    rlsmem(last);
+    EXPECT_EQ(memory_chain_check(), before);
 }
 
 TEST(XarrayGrowthFill, AppendedObjectsAreCopiedAndTheRestOfTheGrowthIsZero) {

@@ -98,6 +98,62 @@ TEST(Xarray, PreRelocRoundsUpToWholeStepsAndCapsAtTheLargestCount) {
     XAR_FREE(&b);
 }
 
+namespace {
+
+// The growth rule written out plainly: the capacity after growing for n more objects.
+long long rule_capacity(int count, int capacity, int object_size, int extension, int k, int n) {
+    long long largest = 2047984 / object_size;
+    double factor = 1.0;
+    if (k == 2) factor = 1.3;
+    if (k == 3) factor = 1.6;
+    if (k >= 4) factor = 2.0;
+    for (int step = 5; step <= k && extension * factor <= largest; ++step) factor *= 1.15;
+    double scaled = extension * factor + 0.1;
+    long long b = scaled > largest ? largest : static_cast<long long>(scaled);
+    if (b < 1) b = 1;
+    long long grown = b * ((n - 1) / b + 1) + capacity;
+    (void)count;
+    return grown < largest ? grown : largest;
+}
+
+}  // namespace
+
+TEST(Xarray, PreRelocFollowsTheRuleForEverySizeMoveAndRequest) {
+    // Object sizes that are powers of two and sizes that are not; requests below, at and above
+    // one step, and several steps; arrays after 1 to 9 moves.
+    for (int s : {1, 3, 4, 8, 12, 64, 312, 4096}) {
+        for (int extension : {1, 7, 16, 100}) {
+            void* a = XAR_ALLOC(2, s, extension);
+            for (int moves = 1; moves <= 9; ++moves) {
+                int count = XAR_COUNT(&a);
+                int cap = capacity(a, s);
+                int k = -relocations(a);
+                ASSERT_EQ(k, moves);
+                for (int n : {0, 1, 2, extension - 1, extension, extension + 1, 3 * extension + 2, 1000}) {
+                    if (count + static_cast<long long>(n) > 2047984 / s) continue;
+                    ASSERT_EQ(XAR_PRE_RELOC(a, n), rule_capacity(count, cap, s, extension, k, n))
+                        << "s " << s << " extension " << extension << " moves " << moves << " n " << n;
+                }
+                if (capacity(a, s) == 2047984 / s) break;
+                XAR_EXTEND(&a, cap - count + 1);   // one past the capacity: one more move
+            }
+            XAR_FREE(&a);
+        }
+    }
+}
+
+TEST(Xarray, TheLargestCountOfEverySizeIsAllowedAndReported) {
+    for (int s : {3, 8, 12, 4096, 65535}) {
+        int largest = 0;
+        void* a = XAR_ALLOC(2047984 / s, s, 1);
+        ASSERT_NE(a, nullptr) << s;
+        XAR_PARAMS(&a, nullptr, nullptr, nullptr, &largest);
+        EXPECT_EQ(largest, 2047984 / s);
+        EXPECT_EQ(XAR_COUNT(&a), 2047984 / s);
+        XAR_FREE(&a);
+    }
+}
+
 TEST(Xarray, AllocationRules) {
     EXPECT_EQ(XAR_ALLOC(0, 4, 0), nullptr);
     int ext = 0;
@@ -303,6 +359,7 @@ VT_CHILD(xf_alloc_negative) { XAR_ALLOC(-1, 4, 1); return 0; }
 VT_CHILD(xf_alloc_no_extension) { XAR_ALLOC(1, 4, 0); return 0; }
 VT_CHILD(xf_alloc_object_too_big) { XAR_ALLOC(1, 65536, 1); return 0; }
 VT_CHILD(xf_alloc_too_big) { XAR_ALLOC(2047985, 1, 1); return 0; }
+VT_CHILD(xf_alloc_too_big_12) { XAR_ALLOC(2047984 / 12 + 1, 12, 1); return 0; }
 VT_CHILD(xf_extend_null) { void* a = nullptr; XAR_EXTEND(&a, 1); return 0; }
 VT_CHILD(xf_extend_negative) { void* a = XAR_ALLOC(1, 4, 1); XAR_EXTEND(&a, -1); return 0; }
 VT_CHILD(xf_extend_too_big) { void* a = XAR_ALLOC(1, 1000, 1); XAR_EXTEND(&a, 2047); return 0; }
@@ -341,6 +398,7 @@ TEST(XarrayFatal, EveryMisuseIsReportedAndEndsTheProcess) {
         {"xf_alloc_no_extension", "XAR_ALLOC:  invalid request\n", false},
         {"xf_alloc_object_too_big", "XAR_ALLOC:  invalid request\n", false},
         {"xf_alloc_too_big", "XAR_ALLOC:  too big array\n", false},
+        {"xf_alloc_too_big_12", "XAR_ALLOC:  too big array\n", false},
         {"xf_extend_null", "XAR_EXTEND:  invalid array\n", false},
         {"xf_extend_negative", "XAR_EXTEND:  invalid request\n", false},
         {"xf_extend_too_big", " XAR_PRE_RELOC:  too big array\n", true},
