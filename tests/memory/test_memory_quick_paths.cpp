@@ -126,14 +126,18 @@ void* roomy_realloc(void* old, size_t n) {
     }
     return dirty_realloc(old, n);
 }
+struct roomy_heap : heap_override {
+    roomy_heap() {
+        platform.heap_alloc = roomy_alloc;
+        platform.heap_realloc = roomy_realloc;
+        platform.heap_usable_size = roomy_usable;
+    }
+};
 
 }  // namespace
 
 TEST(ChainQuickPaths, ResizeInPlaceOrByAMoveKeepsEveryNeighbourLinked) {
-    heap_override restore;
-    platform.heap_alloc = roomy_alloc;
-    platform.heap_realloc = roomy_realloc;
-    platform.heap_usable_size = roomy_usable;
+    roomy_heap roomy;
     int before = memory_chain_check();
     ASSERT_GE(before, 0);
     // The middle block grows in place (its tail moves, its neighbours stay) until the area is
