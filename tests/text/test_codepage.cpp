@@ -275,6 +275,9 @@ TEST(CodePageService, OneCharacterSizeQueries) {
     EXPECT_EQ(platform.mb_to_wc(932, PLAT_MB_PRECOMPOSED, "\x82\xa0", 2, nullptr, 0), 1);
     EXPECT_EQ(platform.wc_to_mb(932, 0, u"\u3042", 1, nullptr, 0), 2);
     EXPECT_EQ(platform.wc_to_mb(932, 0, u"a", 1, nullptr, 0), 1);
+    char16_t unit = wide_guard;   // a destination with a capacity of 0 is not written either
+    EXPECT_EQ(platform.mb_to_wc(932, PLAT_MB_PRECOMPOSED, "\x82\xa0", 2, &unit, 0), 1);
+    EXPECT_EQ(unit, wide_guard);
     // Room for one byte only: the pair does not fit and nothing is written.
     char one = guard;
     EXPECT_EQ(platform.wc_to_mb(932, 0, u"\u3042", 1, &one, 1), 0);
