@@ -340,6 +340,7 @@ TEST_F(RecordTest, EveryHandlerHasTheButtonThatRunsIt) {
     VT_COMMAND_HANDLERS(VT_CHECK_BUTTON)
 #undef VT_CHECK_BUTTON
     EXPECT_EQ(bridge_button_of(not_a_command), nullptr);
+    EXPECT_EQ(bridge_button_of(nullptr), nullptr);   // not the sub-menus, which run nothing
 }
 
 TEST_F(RecordTest, EveryCommandIsRecordedAsThePickOfItsButton) {
