@@ -167,7 +167,14 @@ TEST(Btree, NeighboursOfMissingKeys) {
     EXPECT_EQ(find_btree_neighbours(tree, &items[31], compare_int, nullptr, &below, &above), 0);
     EXPECT_EQ(value(below), 30);
     EXPECT_EQ(value(above), 40);
+    // Every out address is optional: the answer alone, found or not.
+    EXPECT_EQ(find_btree_neighbours(tree, &items[40], compare_int, nullptr, nullptr, nullptr), 1);
+    EXPECT_EQ(find_btree_neighbours(tree, &items[41], compare_int, nullptr, nullptr, nullptr), 0);
+    above = nullptr;
+    EXPECT_EQ(find_btree_neighbours(tree, &items[41], compare_int, nullptr, nullptr, &above), 0);
+    EXPECT_EQ(value(above), 50);
     destroy_btree(tree);
+    destroy_btree(nullptr);   // no tree: nothing to release
 }
 
 TEST(Btree, RandomTrafficKeepsTheInvariantsAfterEveryStep) {
