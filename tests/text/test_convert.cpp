@@ -178,6 +178,13 @@ TEST_F(Conversion, JapaneseNarrowTextIsEucJp) {
     }
 }
 
+// 0x8E before a byte outside the half-width katakana range is not a katakana prefix: the two
+// bytes are one code-page-932 character.
+TEST_F(Conversion, Euc0x8EBeforeANonKatakanaByteIsConvertedWithIt) {
+    EXPECT_EQ(wide_of(1, "\x8E\x41" "B"), u"\u62F6B");
+    EXPECT_EQ(wide_of(1, "\x8E\xB1" "B"), u"\uFF71B");
+}
+
 TEST_F(Conversion, EucPairWithABadSecondByteStoresAZeroUnit) {
     lang_set(1);
     exact_source source("\xA4\x41" "B");
