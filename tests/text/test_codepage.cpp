@@ -71,6 +71,33 @@ TEST(CodePageService, TooSmallCapacityFailsWith122AndStaysInsideTheBuffer) {
     EXPECT_EQ(platform.last_error(), PLAT_ERROR_INSUFFICIENT_BUFFER);
 }
 
+// A terminated string gives the same bytes at every capacity that holds them, however the
+// room runs out: before a pair's trail byte, between a base and its mark, at the terminator.
+TEST(CodePageService, TerminatedStringGivesTheSameBytesAtEveryCapacity) {
+    struct sample { int page; const char16_t* text; };
+    for (const sample& c : {sample{1252, u"e\u0301a\u00e9x\u0301\u0130\u20ACz"}, sample{1254, u"\u0131s\u0327g\u0306"},
+                            sample{932, u"\u3042a\u304B\u3099\u4E00e\u0301\uFF71"}}) {
+        char whole[64];
+        int needed = platform.wc_to_mb(c.page, whole_string_flags, c.text, -1, whole, sizeof whole);
+        ASSERT_GT(needed, 1) << c.page;
+        EXPECT_EQ(whole[needed - 1], 0);
+        EXPECT_EQ(platform.wc_to_mb(c.page, whole_string_flags, c.text, -1, nullptr, 0), needed);
+        for (int capacity = 1; capacity <= needed + 2; ++capacity) {
+            char narrow[64];
+            std::memset(narrow, guard, sizeof narrow);
+            int written = platform.wc_to_mb(c.page, whole_string_flags, c.text, -1, narrow, capacity);
+            if (capacity >= needed) {
+                EXPECT_EQ(written, needed) << c.page << " capacity " << capacity;
+                EXPECT_EQ(std::string(narrow, needed), std::string(whole, needed)) << c.page << " capacity " << capacity;
+            } else {
+                EXPECT_EQ(written, 0) << c.page << " capacity " << capacity;
+                EXPECT_EQ(platform.last_error(), PLAT_ERROR_INSUFFICIENT_BUFFER);
+            }
+            EXPECT_EQ(narrow[capacity], guard) << c.page << " capacity " << capacity;
+        }
+    }
+}
+
 TEST(CodePageService, BadArgumentsAndUnknownCodePagesFailWith87) {
     char16_t wide[4];
     char narrow[4];
