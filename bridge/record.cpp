@@ -321,7 +321,7 @@ void write_header(const char* version, const char* build) {
     append_escaped_bytes(line, build != nullptr ? build : "", HOST_TEXT_MAX);
     append_text(line, "\", language ");
     append_int(line, language);
-    if (row != nullptr && row->name[0] != 0) {
+    if (row->name[0] != 0) {
         append_text(line, " (");
         append_escaped_bytes(line, row->name, (int)sizeof row->name);
         append_text(line, ")");

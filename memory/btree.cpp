@@ -11,6 +11,7 @@
  * Nodes come from an xarray of block records.  Blocks hold 512 nodes by default and double up to
  * 6,553; returned nodes form a free list per block (the index of the next free node is kept in
  * the node's first word) and are reused before a new block is made. */
+#include <stdint.h>
 #include <string.h>
 
 #include "frame/report.h"
@@ -204,6 +205,34 @@ void insertion_sort(void** a, int first, int last, array_compare compare, void* 
     }
 }
 
+/* The halving of bsearch_array; Size is the element size when it is known at compile time (the
+ * element's address is then a shift or a scaled index), 0 for any other size. */
+template <int Size>
+int halve(int count, array_compare compare, int element_size, const void* key, const char* base, int* position,
+          void* extra) {
+    const size_t step = Size != 0 ? static_cast<size_t>(Size) : static_cast<size_t>(element_size);
+    int low = 0, high = count - 1, middle = 0, order = 0;
+    while (low <= high) {
+        /* low <= high here: the halving is a shift, without the sign correction of a division. */
+        middle = low + static_cast<int>(static_cast<unsigned>(high - low) >> 1);
+        /* Both elements the next round may compare are fetched while this comparison runs (a
+         * fetch outside the array is harmless: it is only a hint). */
+        uintptr_t at = reinterpret_cast<uintptr_t>(base);
+        __builtin_prefetch(reinterpret_cast<const void*>(at + static_cast<size_t>(low + ((middle - 1 - low) >> 1)) * step));
+        __builtin_prefetch(reinterpret_cast<const void*>(at + static_cast<size_t>(middle + 1 + ((high - middle - 1) >> 1)) * step));
+        order = compare(key, base + static_cast<size_t>(middle) * step, extra);
+        if (order == 0) {
+            *position = middle;
+            return 1;
+        }
+        if (order > 0) low = middle + 1;
+        else high = middle - 1;
+    }
+    *position = order > 0 ? middle + 1 : middle;
+    return 0;
+}
+
+
 }  // namespace
 
 extern "C" {
@@ -233,17 +262,21 @@ void destroy_btree(btree* tree) {
 int insert_into_btree(btree* tree, btree_node** node, void* item, btree_compare compare) {
     btree_node* fresh = *node;
     btree_node* parent = nullptr;
-    btree_node** slot = &tree->root;
-    while (*slot != nullptr) {
-        parent = *slot;
-        /* The next node is one of the two children: fetching both while the comparison reads
-         * the item overlaps their cache misses with its own. */
-        __builtin_prefetch(parent->left);
-        __builtin_prefetch(parent->right);
-        int order = compare(parent->item, item);
+    btree_node* next = tree->root;
+    int order = 0;
+    while (next != nullptr) {
+        parent = next;
+        /* The next node is one of the two children: both are read (and fetched) while the
+         * comparison runs, so that its answer only picks one of two values already at hand. */
+        btree_node* left = parent->left;
+        btree_node* right = parent->right;
+        __builtin_prefetch(left);
+        __builtin_prefetch(right);
+        order = compare(parent->item, item);
         if (order == 0) return 0;
-        slot = order > 0 ? &parent->left : &parent->right;
+        next = order > 0 ? left : right;
     }
+    btree_node** slot = parent == nullptr ? &tree->root : order > 0 ? &parent->left : &parent->right;
     fresh->parent = parent;
     fresh->left = fresh->right = nullptr;
     fresh->item = item;
@@ -324,6 +357,7 @@ void print_btree(btree* tree, void (*print_item)(const void* item)) {
     msg_log_printf("\n\n");
 }
 
+
 int bsearch_array(int count, array_compare compare, int element_size, const void* key, void** array,
                   int* position, void* extra) {
     if (count <= 0) {
@@ -331,20 +365,11 @@ int bsearch_array(int count, array_compare compare, int element_size, const void
         return 0;
     }
     const char* base = static_cast<const char*>(*array);
-    int low = 0, high = count - 1, middle = 0, order = 0;
-    while (low <= high) {
-        /* low <= high here: the halving is a shift, without the sign correction of a division. */
-        middle = low + static_cast<int>(static_cast<unsigned>(high - low) >> 1);
-        order = compare(key, base + static_cast<size_t>(middle) * element_size, extra);
-        if (order == 0) {
-            *position = middle;
-            return 1;
-        }
-        if (order > 0) low = middle + 1;
-        else high = middle - 1;
+    switch (element_size) {
+    case 4: return halve<4>(count, compare, element_size, key, base, position, extra);
+    case 8: return halve<8>(count, compare, element_size, key, base, position, extra);
+    default: return halve<0>(count, compare, element_size, key, base, position, extra);
     }
-    *position = order > 0 ? middle + 1 : middle;
-    return 0;
 }
 
 void sort_pointers(int count, array_compare compare, void** a, void* extra) {

@@ -50,6 +50,7 @@ struct page_tables {
     int number;                                  /* the code page, once built */
     const cp_page_data* data;
     int built;
+    int double_byte;                             /* the page has lead bytes */
     char16_t single[256];                        /* the character of each byte alone */
     unsigned char lead_row[256];                 /* 0: not a lead byte; else 1 + row of pair_units */
     char16_t pair_units[max_lead_bytes][256];    /* the character of each pair */
@@ -57,6 +58,7 @@ struct page_tables {
 };
 page_tables tables[10];                          /* by page_index */
 unsigned char mark_bits[65536 / 8];              /* bit u: u is the second unit of a composition */
+char16_t first_mark = 0xFFFF;                    /* the lowest such unit */
 
 int fail(int code) {
     last_error_code = code;
@@ -103,6 +105,7 @@ int build(page_tables& t, const cp_page_data& data) {
         if (rows == max_lead_bytes) return 0;
         t.lead_row[b] = static_cast<unsigned char>(++rows);
     }
+    t.double_byte = rows > 0;
     if (rows > 0) {
         iconv_t decoder = iconv_open(cp_wide_charset, data.charset);
         if (decoder == reinterpret_cast<iconv_t>(-1)) return 0;
@@ -133,6 +136,7 @@ int build(page_tables& t, const cp_page_data& data) {
     for (int i = 0; i < cp_composition_count; ++i) {
         char16_t mark = cp_compositions[i].mark;
         mark_bits[mark >> 3] |= static_cast<unsigned char>(1u << (mark & 7));
+        if (mark < first_mark) first_mark = mark;
     }
     t.built = 1;
     return 1;
@@ -278,6 +282,40 @@ unsigned write_code(const page_tables& t, unsigned flags, const char16_t* source
     return unit_code(t, flags, source[0]);
 }
 
+/* The plain units of a terminated string (flags without WC_NO_BEST_FIT_CHARS), converted while
+ * two more bytes fit: each unit's code comes from the table, except a unit followed by a mark
+ * under the composite check, which goes through write_code.  *at gets the units taken and
+ * *written the bytes; gives 1 when the terminator has been written. */
+template <bool DoubleByte>
+int plain_terminated(const page_tables& t, unsigned flags, const char16_t* source, unsigned char* out, int capacity,
+                     size_t* at, int* written) {
+    const int composite = (flags & PLAT_WC_COMPOSITECHECK) != 0;
+    const int last_room = capacity - 2;
+    size_t i = 0;
+    int w = 0;
+    while (w <= last_room) {
+        char16_t unit = source[i];
+        int used = 1;
+        unsigned code;
+        /* The unit after a nonzero one exists: at worst it is the terminator. */
+        if (composite && unit != 0 && source[i + 1] >= first_mark && is_mark(source[i + 1]))
+            code = write_code(t, flags, source + i, 2, &used);
+        else
+            code = t.codes[unit];
+        if (DoubleByte && code >= 0x100) out[w++] = static_cast<unsigned char>(code >> 8);
+        out[w++] = static_cast<unsigned char>(code);
+        i += static_cast<size_t>(used);
+        if (unit == 0) {
+            *at = i;
+            *written = w;
+            return 1;
+        }
+    }
+    *at = i;
+    *written = w;
+    return 0;
+}
+
 /* What both directions check first, in Win32's order: the arguments and the code page
  * (ERROR_INVALID_PARAMETER), then the flags (ERROR_INVALID_FLAGS).  The page's tables, or null
  * with the last error set. */
@@ -329,36 +367,27 @@ __attribute__((noinline)) int wc_to_mb_general(int code_page, unsigned flags, co
     const page_tables* t = checked_call(code_page, flags, supported, source, source_length, dest, dest_capacity);
     if (t == nullptr) return 0;
 
+    int plain = (flags & no_best_fit) == 0;
+    int composite = (flags & PLAT_WC_COMPOSITECHECK) != 0;
     size_t length = 0;
+    sink<char> out = {dest, dest_capacity, 0};
+    size_t at = 0;
     if (source_length < 0) {
+        /* A terminated string: the table's units go straight out in the pass that finds its end,
+         * while two bytes fit; what is left, if any, is converted with the checks below. */
+        if (plain && dest_capacity > 0) {
+            unsigned char* bytes = reinterpret_cast<unsigned char*>(dest);
+            int done = t->double_byte ? plain_terminated<true>(*t, flags, source, bytes, dest_capacity, &at, &out.written)
+                                      : plain_terminated<false>(*t, flags, source, bytes, dest_capacity, &at, &out.written);
+            if (done) return out.written;
+        }
+        length = at;
         while (source[length] != 0) ++length;
         ++length;
     } else {
         length = static_cast<size_t>(source_length);
     }
-    /* Most units take their code straight from the table: all but those before a mark under
-     * the composite check, and every one under WC_NO_BEST_FIT_CHARS. */
-    int plain = (flags & no_best_fit) == 0;
-    int composite = (flags & PLAT_WC_COMPOSITECHECK) != 0;
-    if (plain && dest_capacity > 0 && static_cast<size_t>(dest_capacity) / 2 >= length) {
-        /* Room for two bytes a unit: no capacity check per unit. */
-        unsigned char* out = reinterpret_cast<unsigned char*>(dest);
-        size_t written = 0;
-        for (size_t at = 0; at < length;) {
-            int used = 1;
-            unsigned code;
-            if (!(composite && at + 1 < length && is_mark(source[at + 1])))
-                code = t->codes[source[at]];
-            else
-                code = write_code(*t, flags, source + at, length - at, &used);
-            if (code >= 0x100) out[written++] = static_cast<unsigned char>(code >> 8);
-            out[written++] = static_cast<unsigned char>(code);
-            at += static_cast<size_t>(used);
-        }
-        return static_cast<int>(written);
-    }
-    sink<char> out = {dest, dest_capacity, 0};
-    for (size_t at = 0; at < length;) {
+    while (at < length) {
         int used = 1;
         unsigned code;
         if (plain && !(composite && at + 1 < length && is_mark(source[at + 1])))

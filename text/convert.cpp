@@ -46,6 +46,16 @@ int narrow_capacity_for(size_t wide_units) {
     return wide_units > static_cast<size_t>(INT_MAX - 1) / 4 ? INT_MAX : static_cast<int>(4 * wide_units + 1);
 }
 
+/* JIS row and cell (0x21..0x7E each) to the Shift_JIS pair, in place; a zero first byte stays. */
+inline void jis_pair_to_sjis(unsigned char* c1, unsigned char* c2) {
+    unsigned char j1 = *c1, j2 = *c2;
+    if (j1 == 0) return;
+    unsigned char next = static_cast<unsigned char>(j1 + 1);     /* 8-bit: 0xFF + 1 is 0 */
+    *c1 = static_cast<unsigned char>((next >> 1) + (j1 < 0x5F ? 0x70 : 0xB0));
+    unsigned char add = (j1 & 1) == 0 ? 0x7E : (j2 < 0x60 ? 0x1F : 0x20);
+    *c2 = static_cast<unsigned char>(j2 + add);
+}
+
 /* Reads EUC bytes: the source's zero byte reads as 0xFF and is never passed, so every read after
  * the end gives 0xFF as well. */
 struct euc_reader {
@@ -157,10 +167,25 @@ int code_page_wctomb(int code_page, char* dest, char16_t character) {
  * other than Japanese, with the code page looked up once per string. */
 char16_t* per_character_to_wide(char16_t* dest, const char* source, int code) {
     int code_page = lang_code_page(code);
+    /* A byte taken alone before another byte is no lead byte, and converts to the same unit
+     * wherever it stands: its unit is kept after the first conversion, so each such byte of the
+     * page costs one conversion per string.  Lead bytes always go the whole way. */
+    unsigned char kept[256] = {};
+    char16_t kept_unit[256];
     char16_t* out = dest;
     while (*source != 0) {
+        unsigned char byte = static_cast<unsigned char>(*source);
+        if (kept[byte]) {
+            *out++ = kept_unit[byte];
+            ++source;
+            continue;
+        }
         int used = code_page_mbtowc(code_page, out, source, 3);
         if (used == -1) break;
+        if (used == 1 && source[1] != 0) {
+            kept[byte] = 1;
+            kept_unit[byte] = *out;
+        }
         ++out;
         source += used;
     }
@@ -319,6 +344,10 @@ int pro_wctomb(char* dest, char16_t character) {
 char16_t* euc_str_to_unicode_str(char16_t* dest, const char* source) {
     if (dest == nullptr || source == nullptr) return dest;
     euc_reader reader = {reinterpret_cast<const unsigned char*>(source)};
+    /* A byte that is neither EUC nor 0x8E is converted alone, always to the same unit: it is
+     * converted once per string and its unit kept. */
+    unsigned char kept[256] = {};
+    char16_t kept_unit[256];
     char16_t* out = dest;
     for (;;) {
         unsigned char pair[2];
@@ -329,7 +358,7 @@ char16_t* euc_str_to_unicode_str(char16_t* dest, const char* source) {
             if (is_euc_byte(pair[1])) {
                 pair[0] &= 0x7F;
                 pair[1] &= 0x7F;
-                jis_to_sjis(&pair[0], &pair[1]);
+                jis_pair_to_sjis(&pair[0], &pair[1]);
             }
             *out++ = sjis_to_unit(pair, 2);
         } else if (pair[0] == 0x8E) {
@@ -339,7 +368,11 @@ char16_t* euc_str_to_unicode_str(char16_t* dest, const char* source) {
             else
                 *out++ = sjis_to_unit(pair, 2);
         } else {
-            *out++ = sjis_to_unit(pair, 1);
+            if (!kept[pair[0]]) {
+                kept[pair[0]] = 1;
+                kept_unit[pair[0]] = sjis_to_unit(pair, 1);
+            }
+            *out++ = kept_unit[pair[0]];
         }
     }
     *out = 0;
@@ -371,14 +404,7 @@ char* unicode_str_to_euc_str(char* dest, const char16_t* source) {
     return dest;
 }
 
-void jis_to_sjis(unsigned char* c1, unsigned char* c2) {
-    unsigned char j1 = *c1, j2 = *c2;
-    if (j1 == 0) return;
-    unsigned char next = static_cast<unsigned char>(j1 + 1);     /* 8-bit: 0xFF + 1 is 0 */
-    *c1 = static_cast<unsigned char>((next >> 1) + (j1 < 0x5F ? 0x70 : 0xB0));
-    unsigned char add = (j1 & 1) == 0 ? 0x7E : (j2 < 0x60 ? 0x1F : 0x20);
-    *c2 = static_cast<unsigned char>(j2 + add);
-}
+void jis_to_sjis(unsigned char* c1, unsigned char* c2) { jis_pair_to_sjis(c1, c2); }
 
 void sjis_to_jis(unsigned char* c1, unsigned char* c2) {
     unsigned char s1 = *c1, s2 = *c2;

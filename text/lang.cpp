@@ -160,6 +160,8 @@ int lang_code_from_name(const char* name) {
     return VT_LANG_UNKNOWN;
 }
 
+/* The locale row of a code; a code without one (or a table that could not be built) gives a
+ * row with an empty name, never null. */
 const locale_row* lang_row_for_code(int code) {
     build_table_if_needed();
     for (int i = 0; i < locale_row_count; ++i)

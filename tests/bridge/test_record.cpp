@@ -340,6 +340,7 @@ TEST_F(RecordTest, EveryHandlerHasTheButtonThatRunsIt) {
     VT_COMMAND_HANDLERS(VT_CHECK_BUTTON)
 #undef VT_CHECK_BUTTON
     EXPECT_EQ(bridge_button_of(not_a_command), nullptr);
+    EXPECT_EQ(bridge_button_of(nullptr), nullptr);   // not the sub-menus, which run nothing
 }
 
 TEST_F(RecordTest, EveryCommandIsRecordedAsThePickOfItsButton) {
@@ -400,6 +401,95 @@ TEST_F(RecordTest, NamesBeyondAsciiAndLoneSurrogatesAreWrittenAsUtf8) {
     // e-acute and alef take two bytes, katakana A three, the pair four; the lone low
     // surrogate becomes U+FFFD.
     EXPECT_EQ(lines[0], "open \xC3\xA9\xD7\x90\xE3\x82\xA2\xF0\x9F\x98\x80\xEF\xBF\xBDz.PRT") << lines[0];
+}
+
+// What UTF-8 cannot hold or a script line cannot show, at the edges: DEL is escaped, a high
+// surrogate pairs only with a low one that follows inside the same field, and a private-use
+// character is written like any other.
+TEST_F(RecordTest, SurrogatesPairOnlyInsideTheirOwnField) {
+    start();
+    const char16_t odd[] = {u'a', 0x7F, 0xD83D, 0xE000, 0xE000, 0};
+    model_record first = wide_record(odd, u"PRT");
+    notify(19, &first);
+    // The name's last unit a high surrogate, the type's first a low one: two lone units.
+    std::u16string edge(79, u'n');
+    edge += char16_t(0xD83D);
+    const char16_t type[] = {0xDE00, u'P', 0};
+    model_record second = wide_record(edge, type);
+    notify(19, &second);
+    bridge_terminate();
+    Lines lines = body();
+    ASSERT_GE(lines.size(), 4u) << testing::PrintToString(file_lines());
+    EXPECT_EQ(lines[0], "open a\\x7F\xEF\xBF\xBD\xEE\x80\x80\xEE\x80\x80.PRT");
+    EXPECT_EQ(lines[2], "open " + std::string(79, 'n') + "\xEF\xBF\xBD.\xEF\xBF\xBDP");
+}
+
+// The copy and rename notifications without both models: a comment, and the host gets the
+// answer it gets without recording.
+TEST_F(RecordTest, PairNotificationsWithoutTheirModelsAreWrittenAsComments) {
+    start();
+    model_record pump = test_host::make_record("PUMP", "PRT");
+    EXPECT_EQ(notify(8), 0);
+    EXPECT_EQ(notify(6, &pump, nullptr), 0);
+    EXPECT_EQ(notify(8, nullptr, &pump), 0);
+    EXPECT_EQ(body(), (Lines{"# copy without its two models", "# rename without its two models",
+                             "# copy without its two models"}));
+}
+
+// With recording on, the hooks that find no model make no call, and the entry says only what
+// the host did.
+TEST_F(RecordTest, HooksWithoutAModelWriteTheActionAlone) {
+    start();
+    with_current("PUMP", "PRT");
+    test_host::host().answers["ProMdlDataGet_v"] = [](const vthost::HostCall&) { return -2; };
+    EXPECT_EQ(notify(1), 1);      // a current model the host cannot describe
+    notify(19);
+    bridge_terminate();
+    EXPECT_EQ(body(), (Lines{"save", "open ", "quit", "# VTProeVEXO: Stop() -> 0"}));
+    EXPECT_EQ(fake_pdm::calls, Lines{"Stop"});   // no library call but the last
+}
+
+// A call under a name the client library does not have is left out, not written as another.
+TEST_F(RecordTest, ACallOfAnUnknownFunctionIsLeftOut) {
+    start();
+    record_hook(RECORD_SAVING, nullptr, "NoSuchFunction", "PUMP.PRT", 5);
+    record_hook(RECORD_REGENERATED, nullptr, "", nullptr, 5);
+    record_end(0);
+    EXPECT_EQ(body(), (Lines{"save", "regenerate", "quit", "# VTProeVEXO: Stop() -> 0"}));
+}
+
+// An entry keeps at most four calls, however many window changes a host sends inside one
+// window close; the next action is written whole.
+TEST_F(RecordTest, AnEntryKeepsAtMostFourCalls) {
+    start();
+    with_current("PUMP", "PRT");
+    EXPECT_EQ(VTBracketFunc(window_close_id(), nullptr, 1, nullptr), 1);
+    for (int i = 0; i < 5; ++i) notify(24);
+    EXPECT_EQ(VTBracketFunc(window_close_id(), nullptr, 0, nullptr), 0);
+    notify(1);
+    Lines lines = body();
+    EXPECT_EQ(lines, (Lines{"close-window", "# VTProeVEXO: SwitchDocument(\"CloseWindow\") -> 0",
+                            "# VTProeVEXO: SwitchDocument(\"PUMP.PRT\") -> 0",
+                            "# VTProeVEXO: SwitchDocument(\"PUMP.PRT\") -> 0",
+                            "# VTProeVEXO: SwitchDocument(\"PUMP.PRT\") -> 0", "save",
+                            "# VTProeVEXO: BeforeSave(\"PUMP.PRT\") -> 1"}));
+}
+
+// A second start-up ends the recording in progress with its quit before the new header.
+TEST_F(RecordTest, StartingAgainEndsTheRecordingInProgress) {
+    start();
+    with_current("PUMP", "PRT");
+    notify(1);
+    start();
+    EXPECT_EQ(record_active, 1);
+    Lines lines = file_lines();
+    std::vector<size_t> headers;
+    for (size_t i = 0; i < lines.size(); ++i)
+        if (lines[i].rfind("# vt-vexo session recording, ", 0) == 0) headers.push_back(i);
+    ASSERT_EQ(headers.size(), 2u) << testing::PrintToString(lines);
+    ASSERT_GE(headers[1], 4u);
+    EXPECT_EQ(Lines(lines.begin() + headers[1] - 4, lines.begin() + headers[1]),
+              (Lines{"save", "# VTProeVEXO: BeforeSave(\"PUMP.PRT\") -> 1", "quit", "# VTProeVEXO: Stop() -> 0"}));
 }
 
 }  // namespace

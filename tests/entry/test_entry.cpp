@@ -331,6 +331,23 @@ TEST_F(TextDirs, PathsThatDoNotFitTheirBuffersAreNeverWrittenWhole) {
     }
 }
 
+TEST_F(TextDirs, LanguageSubdirectoriesThatDoNotFitGiveTheBareTree) {
+    // The language directory fits, but its menus directory (245) or only its resource
+    // directory (240) would not: all three are the bare ones, which fit.
+    for (size_t length : {size_t(245), size_t(240)}) {
+        ASSERT_LT(app().size() + 1, length);
+        fs::path long_app = root / std::string(length - app().size() - 1, 'S');
+        fs::create_directories(long_app / "text" / "usascii");
+        std::string app_dir = long_app.string();
+        ASSERT_EQ(app_dir.size(), length);
+        EXPECT_EQ(start("26", "2004280", "m", app_dir.c_str(), 0), -1);
+        EXPECT_EQ(std::string(text_dir_get()), app_dir + sep + "text") << length;
+        EXPECT_EQ(std::string(menus_dir_get()), app_dir + sep + "text" + sep + "menus") << length;
+        EXPECT_EQ(std::string(resource_dir_get()), app_dir + sep + "text" + sep + "resource") << length;
+        fs::remove_all(long_app);
+    }
+}
+
 TEST(DirExists, StripsOneTrailingSeparatorInPlace) {
     platform_table saved = platform;
     static std::vector<std::string> asked;

@@ -79,6 +79,14 @@ TEST(GatewayLookup, EmptyTableReadsNothing) {
     EXPECT_EQ(host_function_lookup("ProCmdActionAdd_v"), nullptr);
     gateway_install_table(nullptr, 0);
     EXPECT_EQ(host_function_lookup("ProCmdActionAdd_v"), nullptr);
+    // A count without a table, and a negative count, read nothing either.
+    gateway_install_table(nullptr, 5);
+    EXPECT_EQ(host_function_lookup("ProCmdActionAdd_v"), nullptr);
+    gateway_install_table(&pair, -1);
+    EXPECT_EQ(host_function_lookup("ProCmdActionAdd_v"), nullptr);
+    gateway_install_table(&pair, 1);
+    EXPECT_EQ(host_function_lookup("ProCmdActionAdd_v"), marker(0));
+    gateway_install_table(nullptr, 0);
 }
 
 TEST(GatewayLookup, SmallTables) {

@@ -3,13 +3,27 @@
 
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 
 #include "frame/report.h"
+#include "platform/platform.h"
 #include "tests/support/child.h"
 
 VT_CHILD(crash_plain) { crash(); }
 VT_CHILD(exit_zero) { exit_with_status(0); }
 VT_CHILD(exit_five) { exit_with_status(5); }
+// The platform's fatal raise replaced: by one that ends the process with a status of its own,
+// and by one that comes back, after which crash must still not return.
+VT_CHILD(crash_raise_exits) {
+    platform.raise_fatal = [] { exit(42); };
+    crash();
+    return 7;
+}
+VT_CHILD(crash_raise_returns) {
+    platform.raise_fatal = [] {};
+    crash();
+    return 7;
+}
 VT_CHILD(reporters) {
     int sum = dbg_err_crash("f", "%s", "x") + dbg_err_warning("g", "%d", 1) + dbg_err_info("h", "y");
     err_report_fatal("WSTRCOPY_X", "OVERFLOW.");
@@ -68,6 +82,13 @@ TEST(FatalStop, ZeroExpectedAndZeroStatusWritesNothing) {
     EXPECT_EQ(r.out, "");
 }
 
+TEST(FatalStop, ExpectedStatusIsReportedWhenOnlyTheActualIsZero) {
+    auto r = run_child("exit_zero", with(clean, "PRO_EXPECTED_EXIT_STATUS", "3"));
+    ASSERT_TRUE(r.exited);
+    EXPECT_EQ(r.exit_code, 0);
+    EXPECT_EQ(r.out, "Status - expected: 3, actual: 0\n");
+}
+
 TEST(FatalStop, NonNumericOrEmptyExpectedStatusIsIgnored) {
     for (const char* value : {"abc", ""}) {
         auto r = run_child("exit_five", with(clean, "PRO_EXPECTED_EXIT_STATUS", value));
@@ -87,6 +108,21 @@ TEST(FatalStop, AllowCrashEndsAbnormallyWithBothLinesAndNoStatusLine) {
     EXPECT_EQ(r.exit_code, SIGABRT);
 #endif
     EXPECT_EQ(r.out, "Allowing Crash: get_auto_traceback_flag()\nAllowing crash: crash()\n");
+}
+
+// With ALLOW_CRASH the stop is the platform's fatal raise, after both lines and before any
+// exit status is worked out; should that raise come back, crash still never returns.
+TEST(FatalStop, AllowCrashHandsOverToThePlatformsFatalRaise) {
+    auto env = with(with(clean, "ALLOW_CRASH", "1"), "PRO_EXPECTED_EXIT_STATUS", "42");
+    auto r = run_child("crash_raise_exits", env);
+    ASSERT_TRUE(r.exited);
+    EXPECT_EQ(r.exit_code, 42);
+    EXPECT_EQ(r.out, "Allowing Crash: get_auto_traceback_flag()\nAllowing crash: crash()\n");
+
+    auto back = run_child("crash_raise_returns", env);
+    EXPECT_FALSE(back.exited && back.exit_code == 7) << "crash returned to its caller";
+    EXPECT_FALSE(back.exited && back.exit_code == 0);
+    EXPECT_EQ(back.out, "Allowing Crash: get_auto_traceback_flag()\nAllowing crash: crash()\n");
 }
 
 TEST(FatalStop, TracebackFlagIsLatchedAndAnnouncedOnce) {

@@ -26,6 +26,7 @@ VT_CHILD(set_environment_scenario) {
     value = getenv("VTHOST_TEST_SETTING");
     if (value != nullptr && *value != '\0') return 15;
     if (platform.set_environment(nullptr, "x") == 0 || platform.set_environment("X", nullptr) == 0) return 16;
+    if (platform.set_environment("", "x") == 0) return 17;   // a setting needs a name
     return 0;
 }
 

@@ -2,6 +2,8 @@
 // the node pool's blocks, the printed form, bisection positions and the pointer sort.
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -167,7 +169,14 @@ TEST(Btree, NeighboursOfMissingKeys) {
     EXPECT_EQ(find_btree_neighbours(tree, &items[31], compare_int, nullptr, &below, &above), 0);
     EXPECT_EQ(value(below), 30);
     EXPECT_EQ(value(above), 40);
+    // Every out address is optional: the answer alone, found or not.
+    EXPECT_EQ(find_btree_neighbours(tree, &items[40], compare_int, nullptr, nullptr, nullptr), 1);
+    EXPECT_EQ(find_btree_neighbours(tree, &items[41], compare_int, nullptr, nullptr, nullptr), 0);
+    above = nullptr;
+    EXPECT_EQ(find_btree_neighbours(tree, &items[41], compare_int, nullptr, nullptr, &above), 0);
+    EXPECT_EQ(value(above), 50);
     destroy_btree(tree);
+    destroy_btree(nullptr);   // no tree: nothing to release
 }
 
 TEST(Btree, RandomTrafficKeepsTheInvariantsAfterEveryStep) {
@@ -284,6 +293,34 @@ TEST(Bisection, AgreesWithLowerBound) {
                 ASSERT_EQ(position, lb - sorted.begin()) << n << " " << key;
             }
             ASSERT_LE(calls, 10);  // the extra argument arrives, and the search halves
+        }
+    }
+}
+
+// Elements wider than an int are found by their first int: the search steps by the element
+// size it is given, whatever that size.
+int compare_first_int(const void* key, const void* element, void*) {
+    int a = *static_cast<const int*>(key), b;
+    std::memcpy(&b, element, sizeof b);
+    return (a > b) - (a < b);
+}
+
+TEST(Bisection, StepsByTheElementSize) {
+    for (int size : {1 * 4, 2 * 4, 3 * 4, 5 * 4}) {
+        const int n = 37;
+        std::vector<unsigned char> bytes(static_cast<size_t>(n) * size, 0xEE);
+        for (int i = 0; i < n; ++i) {
+            int value = 10 * i;
+            std::memcpy(&bytes[static_cast<size_t>(i) * size], &value, sizeof value);
+        }
+        void* array = bytes.data();
+        for (int key = -5; key <= 10 * n + 5; key += 5) {
+            int position = -1;
+            int hit = bsearch_array(n, compare_first_int, size, &key, &array, &position, nullptr);
+            int expected = key <= 0 ? 0 : (key + 9) / 10;
+            if (expected > n) expected = n;
+            EXPECT_EQ(hit, key >= 0 && key % 10 == 0 && key < 10 * n) << size << " " << key;
+            EXPECT_EQ(position, expected) << size << " " << key;
         }
     }
 }

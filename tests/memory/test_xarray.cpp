@@ -389,6 +389,19 @@ VT_CHILD(xf_insert_own_tail) {
     xar_insert(&a, 1, 2, static_cast<int*>(a) + 2);
     return 0;
 }
+VT_CHILD(xf_insert_negative_index) { void* a = XAR_ALLOC(2, 4, 1); xar_insert(&a, -1, 1, nullptr); return 0; }
+VT_CHILD(xf_arr_insert_negative_count) {
+    int items[4] = {};
+    int count = -1;
+    arr_insert(items, 4, &count, 0, 1, nullptr);
+    return 0;
+}
+VT_CHILD(xf_arr_insert_negative_n) {
+    int items[4] = {};
+    int count = 2;
+    arr_insert(items, 4, &count, 0, -1, nullptr);
+    return 0;
+}
 VT_CHILD(xf_remove_past_end) { void* a = XAR_ALLOC(3, 4, 1); xar_remove(&a, 2, 2); return 0; }
 VT_CHILD(xf_remove_null) { void* a = nullptr; xar_remove(&a, 0, 0); return 0; }
 
@@ -414,6 +427,9 @@ TEST(XarrayFatal, EveryMisuseIsReportedAndEndsTheProcess) {
         {"xf_free_broken", "XAR_FREE:  invalid array\n", false},
         {"xf_insert_wrong_index", "arr_insert wrong call. \n", false},
         {"xf_insert_own_tail", "arr_insert bad data pointer. \n", false},
+        {"xf_insert_negative_index", "arr_insert wrong call. \n", false},
+        {"xf_arr_insert_negative_count", "arr_insert wrong call. \n", false},
+        {"xf_arr_insert_negative_n", "arr_insert wrong call. \n", false},
         {"xf_remove_past_end", "arr_delete wrong call. \n", false},
         {"xf_remove_null", "xar_remove:  invalid array\n", false},
     };

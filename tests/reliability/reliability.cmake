@@ -54,7 +54,7 @@ if(VT_VALGRIND)
   foreach(script examples/demo.vth tests/host/scripts/session.vth tests/host/scripts/models.vth)
     get_filename_component(name ${script} NAME_WE)
     add_test(NAME valgrind.${name}
-             COMMAND ${VT_VALGRIND} --quiet --error-exitcode=99 --keep-debuginfo=yes --leak-check=full
+             COMMAND ${VT_VALGRIND} --quiet --error-exitcode=99 --keep-debuginfo=yes --num-callers=50 --leak-check=full
                      --show-leak-kinds=definite,indirect,possible
                      --errors-for-leak-kinds=definite,indirect,possible
                      --suppressions=${CMAKE_CURRENT_LIST_DIR}/valgrind.supp

@@ -32,7 +32,7 @@ const int memcheck_error = 99;
 vt_test::ChildResult play(const std::string& mode, const std::string& function) {
     std::vector<std::string> argv;
 #ifdef VT_VALGRIND
-    argv = {VT_VALGRIND, "--quiet", "--error-exitcode=99", "--keep-debuginfo=yes", "--leak-check=full",
+    argv = {VT_VALGRIND, "--quiet", "--error-exitcode=99", "--keep-debuginfo=yes", "--num-callers=50", "--leak-check=full",
             "--errors-for-leak-kinds=definite,indirect,possible", "--suppressions=" VT_VALGRIND_SUPPRESSIONS};
 #endif
     argv.insert(argv.end(), {VT_VTHOST_PATH, "--quiet", "--" + mode, function,

@@ -71,6 +71,33 @@ TEST(CodePageService, TooSmallCapacityFailsWith122AndStaysInsideTheBuffer) {
     EXPECT_EQ(platform.last_error(), PLAT_ERROR_INSUFFICIENT_BUFFER);
 }
 
+// A terminated string gives the same bytes at every capacity that holds them, however the
+// room runs out: before a pair's trail byte, between a base and its mark, at the terminator.
+TEST(CodePageService, TerminatedStringGivesTheSameBytesAtEveryCapacity) {
+    struct sample { int page; const char16_t* text; };
+    for (const sample& c : {sample{1252, u"e\u0301a\u00e9x\u0301\u0130\u20ACz"}, sample{1254, u"\u0131s\u0327g\u0306"},
+                            sample{932, u"\u3042a\u304B\u3099\u4E00e\u0301\uFF71"}}) {
+        char whole[64];
+        int needed = platform.wc_to_mb(c.page, whole_string_flags, c.text, -1, whole, sizeof whole);
+        ASSERT_GT(needed, 1) << c.page;
+        EXPECT_EQ(whole[needed - 1], 0);
+        EXPECT_EQ(platform.wc_to_mb(c.page, whole_string_flags, c.text, -1, nullptr, 0), needed);
+        for (int capacity = 1; capacity <= needed + 2; ++capacity) {
+            char narrow[64];
+            std::memset(narrow, guard, sizeof narrow);
+            int written = platform.wc_to_mb(c.page, whole_string_flags, c.text, -1, narrow, capacity);
+            if (capacity >= needed) {
+                EXPECT_EQ(written, needed) << c.page << " capacity " << capacity;
+                EXPECT_EQ(std::string(narrow, needed), std::string(whole, needed)) << c.page << " capacity " << capacity;
+            } else {
+                EXPECT_EQ(written, 0) << c.page << " capacity " << capacity;
+                EXPECT_EQ(platform.last_error(), PLAT_ERROR_INSUFFICIENT_BUFFER);
+            }
+            EXPECT_EQ(narrow[capacity], guard) << c.page << " capacity " << capacity;
+        }
+    }
+}
+
 TEST(CodePageService, BadArgumentsAndUnknownCodePagesFailWith87) {
     char16_t wide[4];
     char narrow[4];
@@ -85,6 +112,13 @@ TEST(CodePageService, BadArgumentsAndUnknownCodePagesFailWith87) {
         {"length 0", [&] { return platform.mb_to_wc(1252, 0, "a", 0, wide, 4); }},
         {"negative capacity", [&] { return platform.mb_to_wc(1252, 0, "a", -1, wide, -1); }},
         {"null destination", [&] { return platform.wc_to_mb(1252, 0, u"a", -1, nullptr, 4); }},
+        // The arguments of one-character calls are checked the same way.
+        {"one byte, null source", [&] { return platform.mb_to_wc(1252, PLAT_MB_PRECOMPOSED, nullptr, 1, wide, 1); }},
+        {"one byte, null destination", [&] { return platform.mb_to_wc(1252, PLAT_MB_PRECOMPOSED, "a", 1, nullptr, 1); }},
+        {"one unit, null source", [&] { return platform.wc_to_mb(1252, 0, nullptr, 1, narrow, 2); }},
+        {"one unit, null destination", [&] { return platform.wc_to_mb(1252, 0, u"a", 1, nullptr, 2); }},
+        {"one unit, unknown page", [&] { return platform.wc_to_mb(12345, 0, u"a", 1, narrow, 2); }},
+        {"one byte, unknown page", [&] { return platform.mb_to_wc(12345, PLAT_MB_PRECOMPOSED, "a", 1, wide, 1); }},
     };
     for (const auto& c : cases) {
         char too_small[1];
@@ -173,6 +207,38 @@ TEST(CodePageService, CompositeCheckJoinsABaseAndItsMark) {
     EXPECT_STREQ(narrow, "\x82\xaa");
 }
 
+// The composite check where nothing composes gives what each unit alone gives: a mark after a
+// base beyond every composed character, a mark that ends a counted or measured source.
+TEST(CodePageService, CompositeCheckWithoutACompositionWritesEachUnit) {
+    const char16_t* texts[] = {u"\uFFE0\u0301", u"\uFF5E\u0301a", u"e\u0301e", u"\u0301"};
+    for (int page : {1252, 932}) {
+        for (const char16_t* text : texts) {
+            int units = static_cast<int>(std::char_traits<char16_t>::length(text));
+            std::string plain(16, guard), checked(16, guard);
+            int n = platform.wc_to_mb(page, 0, text, units, plain.data(), 16);
+            ASSERT_GT(n, 0) << page;
+            if (text[0] != u'e') {
+                EXPECT_EQ(platform.wc_to_mb(page, PLAT_WC_COMPOSITECHECK, text, units, checked.data(), 16), n) << page;
+                EXPECT_EQ(checked, plain) << page;
+            }
+            // Measured and written with too little room, it counts the same and fails the same.
+            int needed = platform.wc_to_mb(page, PLAT_WC_COMPOSITECHECK, text, units, nullptr, 0);
+            std::string exact(16, guard);
+            EXPECT_EQ(platform.wc_to_mb(page, PLAT_WC_COMPOSITECHECK, text, units, exact.data(), needed), needed) << page;
+            EXPECT_EQ(exact[needed], guard) << page;
+            if (needed > 1) {   // (a capacity of 0 would be a size query)
+                EXPECT_EQ(platform.wc_to_mb(page, PLAT_WC_COMPOSITECHECK, text, units, exact.data(), needed - 1), 0) << page;
+                EXPECT_EQ(platform.last_error(), PLAT_ERROR_INSUFFICIENT_BUFFER) << page;
+            }
+        }
+    }
+    // "e" and its acute compose; the "e" after them stands alone.
+    char narrow[8];
+    EXPECT_EQ(platform.wc_to_mb(1252, PLAT_WC_COMPOSITECHECK, u"e\u0301e", 3, nullptr, 0), 2);
+    EXPECT_EQ(platform.wc_to_mb(1252, PLAT_WC_COMPOSITECHECK, u"e\u0301e", 3, narrow, 2), 2);
+    EXPECT_EQ(std::string(narrow, 2), "\xe9" "e");
+}
+
 TEST(CodePageService, UndecodableInputFailsWith1113WhenAskedTo) {
     char16_t wide[8];
     EXPECT_EQ(platform.mb_to_wc(932, PLAT_MB_PRECOMPOSED | PLAT_MB_ERR_INVALID_CHARS, "\x81 ", -1, wide, 8), 0);
@@ -220,6 +286,30 @@ TEST(CodePageService, LeadByteRangesOfTheDoubleBytePages) {
     EXPECT_EQ(leads(949), "81-FE ");
     EXPECT_EQ(leads(950), "81-FE ");
     for (int page : {0, 1250, 1251, 1252, 1253, 1254, 28598}) EXPECT_EQ(leads(page), "") << page;
+}
+
+TEST(CodePageService, LeadBytesOfAnUnknownPageFailWith87) {
+    char too_small[1];
+    platform.wc_to_mb(1252, 0, u"ab", -1, too_small, 1);    // last error now 122
+    EXPECT_EQ(platform.is_lead_byte(12345, 0x81), 0);
+    EXPECT_EQ(platform.last_error(), PLAT_ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(platform.is_lead_byte(932, 0x81), 1);         // a known page still answers
+}
+
+// A one-character size query counts without writing; a double-byte character counts two.
+TEST(CodePageService, OneCharacterSizeQueries) {
+    EXPECT_EQ(platform.mb_to_wc(1252, PLAT_MB_PRECOMPOSED, "a", 1, nullptr, 0), 1);
+    EXPECT_EQ(platform.mb_to_wc(932, PLAT_MB_PRECOMPOSED, "\x82\xa0", 2, nullptr, 0), 1);
+    EXPECT_EQ(platform.wc_to_mb(932, 0, u"\u3042", 1, nullptr, 0), 2);
+    EXPECT_EQ(platform.wc_to_mb(932, 0, u"a", 1, nullptr, 0), 1);
+    char16_t unit = wide_guard;   // a destination with a capacity of 0 is not written either
+    EXPECT_EQ(platform.mb_to_wc(932, PLAT_MB_PRECOMPOSED, "\x82\xa0", 2, &unit, 0), 1);
+    EXPECT_EQ(unit, wide_guard);
+    // Room for one byte only: the pair does not fit and nothing is written.
+    char one = guard;
+    EXPECT_EQ(platform.wc_to_mb(932, 0, u"\u3042", 1, &one, 1), 0);
+    EXPECT_EQ(platform.last_error(), PLAT_ERROR_INSUFFICIENT_BUFFER);
+    EXPECT_EQ(one, guard);
 }
 
 TEST(CodePageService, OneCharacterConversionsInEveryPage) {

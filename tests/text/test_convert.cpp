@@ -178,6 +178,13 @@ TEST_F(Conversion, JapaneseNarrowTextIsEucJp) {
     }
 }
 
+// 0x8E before a byte outside the half-width katakana range is not a katakana prefix: the two
+// bytes are one code-page-932 character.
+TEST_F(Conversion, Euc0x8EBeforeANonKatakanaByteIsConvertedWithIt) {
+    EXPECT_EQ(wide_of(1, "\x8E\x41" "B"), u"\u62F6B");
+    EXPECT_EQ(wide_of(1, "\x8E\xB1" "B"), u"\uFF71B");
+}
+
 TEST_F(Conversion, EucPairWithABadSecondByteStoresAZeroUnit) {
     lang_set(1);
     exact_source source("\xA4\x41" "B");
@@ -306,6 +313,22 @@ TEST_F(Conversion, NullArgumentsAreReportedAndNothingIsTouched) {
     EXPECT_EQ(wide[0], u'z');
     EXPECT_EQ(pro_wstr_to_str(narrow, u"y"), narrow);
     EXPECT_EQ(narrow[0], 'y');
+
+    // The EUC conversions and the one-character conversion: nothing written, nothing logged.
+    wide[0] = u'k';
+    narrow[0] = 'k';
+    CaptureStdout();
+    EXPECT_EQ(euc_str_to_unicode_str(nullptr, "\xA4\xA2"), nullptr);
+    EXPECT_EQ(euc_str_to_unicode_str(wide, nullptr), wide);
+    EXPECT_EQ(unicode_str_to_euc_str(nullptr, u"\u3042"), nullptr);
+    EXPECT_EQ(unicode_str_to_euc_str(narrow, nullptr), narrow);
+    for (int language : {0, 1}) {
+        lang_set(language);
+        EXPECT_EQ(pro_wctomb(nullptr, u'a'), -1) << language;
+    }
+    EXPECT_EQ(GetCapturedStdout(), "");
+    EXPECT_EQ(wide[0], u'k');
+    EXPECT_EQ(narrow[0], 'k');
 }
 
 TEST_F(Conversion, FailedWholeStringConversionIsLoggedAndLeavesAnEmptyString) {

@@ -214,6 +214,7 @@ TEST(Format, RefusedFormats) {
     EXPECT_FORMAT("00042", "%00000000000000005d", 42);
     EXPECT_REFUSED("%000000000000000005d", 42);
     EXPECT_REFUSED("%000000000000*d", 123456, 42);
+    EXPECT_REFUSED("%000000000000000000000000000005d", 42);   // refused before its letter
     char* starred = format_null("%000000000000*d", 12345, 42);
     ASSERT_NE(starred, nullptr);
     EXPECT_EQ(std::string(starred), std::string(12343, '0') + "42");
@@ -278,6 +279,8 @@ TEST(Format, NullArgumentsHaveDefinedOutcomes) {
     EXPECT_FORMAT("[(null)]", "[%s]", static_cast<const char*>(nullptr));
     EXPECT_FORMAT("[]", "[%ws]", static_cast<const char16_t*>(nullptr));
     EXPECT_FORMAT("[   ]", "[%3ws]", static_cast<const char16_t*>(nullptr));
+    EXPECT_FORMAT("[]", "[%pd]", static_cast<const char*>(nullptr));
+    EXPECT_FORMAT("[  ]", "[%2pf]", static_cast<const char*>(nullptr));
     int target = 5;
     EXPECT_EQ(scan(nullptr, "%d", &target), 0);
     EXPECT_EQ(scan("12", nullptr, &target), 0);
@@ -296,5 +299,16 @@ TEST(Format, WidePrecisionBelowTheFirstCharacterKeepsItWhole) {
     EXPECT_FORMAT("\xA4", "%.1ws", u"\u3042\u3044");
     EXPECT_FORMAT("", "%.0ws", u"\u3042");
     EXPECT_FORMAT("\xA4\xA2", "%.2ws", u"\u3042\u3044");
+    lang_set(previous < 0 ? 0 : previous);
+}
+
+// A "." without digits is a precision of zero, left to the run-time library; a precision beyond
+// the text cuts nothing, however many digits it has.
+TEST(Format, WidePrecisionWithoutDigitsOrBeyondTheText) {
+    int previous = lang_set(1);
+    EXPECT_FORMAT("", "%.ws", u"\u3042\u3044");
+    EXPECT_FORMAT("[   ]", "[%3.ws]", u"abc");
+    EXPECT_FORMAT("\xA4\xA2\xA4\xA4", "%.99999999ws", u"\u3042\u3044");
+    EXPECT_FORMAT("\xA4\xA2\xA4\xA4", "%.4ws", u"\u3042\u3044");
     lang_set(previous < 0 ? 0 : previous);
 }

@@ -7,6 +7,7 @@
 #include <climits>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <string>
 
 #include "text/text.h"
@@ -86,6 +87,45 @@ TEST(FormatPlain, TheLargestOutputIsRefusedAtTheSameLengthOnBothPaths) {
     EXPECT_EQ(formatted("x%s", fits.c_str()), "<refused>");
     EXPECT_EQ(formatted("x%.9999999s", fits.c_str()), "<refused>");
     // A refused call leaves nothing behind: the next call starts empty.
+    EXPECT_EQ(formatted("%d", 5), "5");
+}
+
+// Every way of adding to the output stops at the same limit: literal text, "%%", and each plain
+// or general conversion, when the output already holds 2,000,000 bytes and none is left for
+// what it adds (the terminator included).
+TEST(FormatPlain, EveryKindOfAppendIsRefusedPastTheLargestOutput) {
+    std::string full(1999999, 'w');      // with the "x" after it: the whole output
+    std::string room(1999997, 'w');      // two bytes less: the append and its terminator fit
+    struct {
+        const char* what;
+        std::function<std::string(const char*)> call;
+        const char* last;   // the byte the append adds
+    } appends[] = {
+        {"literal text", [](const char* head) { return formatted("%sxy", head); }, "y"},
+        {"%%", [](const char* head) { return formatted("%sx%%", head); }, "%"},
+        {"%c", [](const char* head) { return formatted("%sx%c", head, 'c'); }, "c"},
+        {"%d", [](const char* head) { return formatted("%sx%d", head, 7); }, "7"},
+        {"%ws", [](const char* head) { return formatted("%sx%ws", head, u"a"); }, "a"},
+        {"%s", [](const char* head) { return formatted("%sx%s", head, "s"); }, "s"},
+        {"%.1d", [](const char* head) { return formatted("%sx%.1d", head, 7); }, "7"},
+    };
+    for (const auto& a : appends) {
+        EXPECT_EQ(a.call(full.c_str()), "<refused>") << a.what;
+        std::string fits = a.call(room.c_str());
+        EXPECT_EQ(fits.size(), 1999999u) << a.what;
+        EXPECT_EQ(fits.substr(1999997), std::string("x") + a.last) << a.what;
+    }
+}
+
+// A wide argument is converted into a buffer of four bytes a unit: one longer than that buffer
+// may hold is refused on both paths, whatever its narrow length would be.
+TEST(FormatPlain, WideArgumentsBeyondTheConversionBufferAreRefused) {
+    std::u16string longest(499999, u'a');
+    std::u16string too_long(500000, u'a');
+    EXPECT_EQ(formatted("%ws", longest.c_str()), std::string(499999, 'a'));
+    EXPECT_EQ(formatted("%.9999999ws", longest.c_str()), std::string(499999, 'a'));
+    EXPECT_EQ(formatted("%ws", too_long.c_str()), "<refused>");
+    EXPECT_EQ(formatted("%.9999999ws", too_long.c_str()), "<refused>");
     EXPECT_EQ(formatted("%d", 5), "5");
 }
 

@@ -109,6 +109,31 @@ TEST(Scan, TwentyTargetsAreTheLimit) {
     EXPECT_EQ(v[19], 20);
 }
 
+// "%%" in a scan format matches one "%" of the text and takes no target.
+TEST(Scan, PercentSignsMatchThemselves) {
+    int a = 0, b = 0, count = -1;
+    EXPECT_EQ(pro_sscanf("100%", "%d%%", &a), 1);
+    EXPECT_EQ(a, 100);
+    EXPECT_EQ(scan_counted("5%7 rest", &count, "%d%%%d", &a, &b), 2);
+    EXPECT_EQ(a, 5);
+    EXPECT_EQ(b, 7);
+    EXPECT_EQ(count, 3);
+    b = -1;
+    EXPECT_EQ(pro_sscanf("5x7", "%d%%%d", &a, &b), 1);   // no "%" in the text: matching stops
+    EXPECT_EQ(b, -1);
+}
+
+// A lead byte that ends the format is matched alone: its missing trail is never read.
+TEST(Scan, ALeadByteAtTheEndOfTheFormatIsOneByte) {
+    int a = 0, count = -1;
+    EXPECT_EQ(scan_counted("7\xA4z", &count, "%d\xA4", &a), 1);
+    EXPECT_EQ(a, 7);
+    EXPECT_EQ(count, 2);
+    count = -1;
+    EXPECT_EQ(scan_counted("7\x8F\xA1z", &count, "%d\x8F\xA1", &a), 1);
+    EXPECT_EQ(count, 3);
+}
+
 TEST(Scan, UnknownConversionsAreRefused) {
     int a = -1;
     char s[8] = "same";
