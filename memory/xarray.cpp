@@ -276,8 +276,8 @@ void* XAR_APPEND(void** array, int n, const void* source) {
             if (offset >= used && used + added <= bytes) {
                 tail->count = count + n;
                 char* to = data + used;
-                /* copy_objects, written so that the library's copy is a tail call: memcpy
-                 * returns its destination, and the path keeps without a stack frame. */
+                /* copy_objects, written so that the library's copy is a tail call (memcpy
+                 * returns its destination) and the path keeps a single register on the stack. */
                 if (source == nullptr) return to;
                 if (added == 4) return static_cast<char*>(memcpy(to, source, 4));
                 if (added == 8) return static_cast<char*>(memcpy(to, source, 8));
