@@ -376,6 +376,30 @@ VT_INLINE void* relocate(void* ptr, int size, int xar_flag, size_t filled_from, 
     return resize_block(ptr, size, 0, xar_flag, filled_from, filled_to);
 }
 
+/* rlsmem_clump's work once the state word is read; rlsmem comes here directly. */
+VT_INLINE int release_clump_object(void* ptr, int16_t state) {
+    if (state == STATE_FREE) {
+        /* Reported and otherwise left alone: the slot is already on its free list. */
+        dbg_err_crash("rlsmem_clump", " release of already released object");
+        return 1;
+    }
+    if (state != STATE_IN_USE && state != STATE_IN_USE_XAR) return 0;
+    chunk_head* chunk = chunk_of(ptr);
+    if (chunk->clump_id < 0 || chunk->clump_id >= clump_count) crash();
+    clump_descriptor& clump = clumps[chunk->clump_id];
+    slot_head* slot = reinterpret_cast<slot_head*>(static_cast<char*>(ptr) - 8);
+    slot->next_free = chunk->first_free;
+    chunk->first_free = slot->own_offset;
+    chunk->live -= 1;
+    memset(ptr, 0xFF, align8(clump.object_size));
+    slot->state = STATE_FREE;
+    if (chunk->live == 0) {
+        unlink_chunk(clump, chunk);
+        rlsmem(chunk);
+    }
+    return 1;
+}
+
 }  // namespace
 
 void* relocmem_filled(void* ptr, int size, int xar_flag, size_t filled_from, size_t filled_to) {
@@ -436,29 +460,7 @@ void* getmem_clump(int clump_id) {
     return object;
 }
 
-int rlsmem_clump(void* ptr) {
-    int16_t state = state_of(ptr);
-    if (state == STATE_FREE) {
-        /* Reported and otherwise left alone: the slot is already on its free list. */
-        dbg_err_crash("rlsmem_clump", " release of already released object");
-        return 1;
-    }
-    if (state != STATE_IN_USE && state != STATE_IN_USE_XAR) return 0;
-    chunk_head* chunk = chunk_of(ptr);
-    if (chunk->clump_id < 0 || chunk->clump_id >= clump_count) crash();
-    clump_descriptor& clump = clumps[chunk->clump_id];
-    slot_head* slot = reinterpret_cast<slot_head*>(static_cast<char*>(ptr) - 8);
-    slot->next_free = chunk->first_free;
-    chunk->first_free = slot->own_offset;
-    chunk->live -= 1;
-    memset(ptr, 0xFF, align8(clump.object_size));
-    slot->state = STATE_FREE;
-    if (chunk->live == 0) {
-        unlink_chunk(clump, chunk);
-        rlsmem(chunk);
-    }
-    return 1;
-}
+int rlsmem_clump(void* ptr) { return release_clump_object(ptr, state_of(ptr)); }
 
 void* relocmem_clump(void* ptr, int size) {
     int16_t state = state_of(ptr);
@@ -504,7 +506,7 @@ __attribute__((noinline)) int rlsmem(void* ptr) {
     if (ptr == nullptr) return 0;
     int16_t state = state_of(ptr);
     if (state == STATE_FREE || is_clump_state(state)) {
-        rlsmem_clump(ptr);
+        release_clump_object(ptr, state);
         return 0;
     }
     chain_area* area = area_of(ptr);
