@@ -24,6 +24,7 @@ constexpr int LARGEST_BLOCK = 6553;
 constexpr unsigned BLACK = 1;
 constexpr unsigned RED = 0;
 constexpr int INSERTION_RANGE = 9;   /* ranges with last - first below this use insertion */
+constexpr int MASKED_SEARCH_FROM = 1024;   /* arrays this long are searched without a branch on the answer */
 
 struct pool_block {
     int32_t capacity;         /* nodes the block holds */
@@ -206,29 +207,46 @@ void insertion_sort(void** a, int first, int last, array_compare compare, void* 
 }
 
 /* The halving of bsearch_array; Size is the element size when it is known at compile time (the
- * element's address is then a shift or a scaled index), 0 for any other size. */
-template <int Size>
+ * element's address is then a shift or a scaled index), 0 for any other size.  Masked chooses
+ * the next range without a branch on the comparison's answer: on large arrays a mispredicted
+ * branch costs more than the longer dependency, while on small ones the branch predictor
+ * often learns the pattern of repeated searches. */
+template <int Size, bool Masked>
 int halve(int count, array_compare compare, int element_size, const void* key, const char* base, int* position,
           void* extra) {
     const size_t step = Size != 0 ? static_cast<size_t>(Size) : static_cast<size_t>(element_size);
-    int low = 0, high = count - 1, middle = 0, order = 0;
-    while (low <= high) {
-        /* low <= high here: the halving is a shift, without the sign correction of a division. */
-        middle = low + static_cast<int>(static_cast<unsigned>(high - low) >> 1);
+    /* The range [low, high] is kept as low and its length: the middle, low + (high - low) / 2,
+     * is low + (length - 1) / 2.  When the range is empty, low is where the key belongs: the last
+     * middle plus 1 after a positive comparison, the last middle after a negative one. */
+    int low = 0, length = count;
+    while (length > 0) {
+        int half = (length - 1) >> 1;
+        int middle = low + half;
+        const char* element = base + static_cast<size_t>(middle) * step;
         /* Both elements the next round may compare are fetched while this comparison runs (a
          * fetch outside the array is harmless: it is only a hint). */
         uintptr_t at = reinterpret_cast<uintptr_t>(base);
-        __builtin_prefetch(reinterpret_cast<const void*>(at + static_cast<size_t>(low + ((middle - 1 - low) >> 1)) * step));
-        __builtin_prefetch(reinterpret_cast<const void*>(at + static_cast<size_t>(middle + 1 + ((high - middle - 1) >> 1)) * step));
-        order = compare(key, base + static_cast<size_t>(middle) * step, extra);
+        __builtin_prefetch(reinterpret_cast<const void*>(at + static_cast<size_t>(low + ((half - 1) >> 1)) * step));
+        __builtin_prefetch(reinterpret_cast<const void*>(at + static_cast<size_t>(middle + 1 + ((length - half - 2) >> 1)) * step));
+        int order = compare(key, element, extra);
         if (order == 0) {
             *position = middle;
             return 1;
         }
-        if (order > 0) low = middle + 1;
-        else high = middle - 1;
+        if (Masked) {
+            /* Both bounds by arithmetic on a mask (-1 to go right, 0 to go left), without a
+             * branch on the answer. */
+            int right = -static_cast<int>(order > 0);
+            low += (half + 1) & right;
+            length = half + ((length - 2 * half - 1) & right);
+        } else if (order > 0) {
+            low = middle + 1;
+            length -= half + 1;
+        } else {
+            length = half;
+        }
     }
-    *position = order > 0 ? middle + 1 : middle;
+    *position = low;
     return 0;
 }
 
@@ -365,10 +383,17 @@ int bsearch_array(int count, array_compare compare, int element_size, const void
         return 0;
     }
     const char* base = static_cast<const char*>(*array);
+    if (count >= MASKED_SEARCH_FROM) {
+        switch (element_size) {
+        case 4: return halve<4, true>(count, compare, element_size, key, base, position, extra);
+        case 8: return halve<8, true>(count, compare, element_size, key, base, position, extra);
+        default: return halve<0, true>(count, compare, element_size, key, base, position, extra);
+        }
+    }
     switch (element_size) {
-    case 4: return halve<4>(count, compare, element_size, key, base, position, extra);
-    case 8: return halve<8>(count, compare, element_size, key, base, position, extra);
-    default: return halve<0>(count, compare, element_size, key, base, position, extra);
+    case 4: return halve<4, false>(count, compare, element_size, key, base, position, extra);
+    case 8: return halve<8, false>(count, compare, element_size, key, base, position, extra);
+    default: return halve<0, false>(count, compare, element_size, key, base, position, extra);
     }
 }
 

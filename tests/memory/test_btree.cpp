@@ -325,6 +325,28 @@ TEST(Bisection, StepsByTheElementSize) {
     }
 }
 
+// Long arrays are searched another way (no branch on the comparison's answer): the same
+// answers, at and around the length where the way changes, for int and wider elements.
+TEST(Bisection, LongArraysGiveTheSameAnswers) {
+    for (int n : {1023, 1024, 1025, 4099}) {
+        for (int size : {4, 8, 12}) {
+            std::vector<unsigned char> bytes(static_cast<size_t>(n) * size, 0xEE);
+            for (int i = 0; i < n; ++i) {
+                int value = 4 * i;
+                std::memcpy(&bytes[static_cast<size_t>(i) * size], &value, sizeof value);
+            }
+            void* array = bytes.data();
+            for (int key = -3; key <= 4 * n + 3; key += 3) {
+                int position = -1;
+                int hit = bsearch_array(n, compare_first_int, size, &key, &array, &position, nullptr);
+                int expected = key <= 0 ? 0 : key >= 4 * n ? n : (key + 3) / 4;
+                ASSERT_EQ(hit, key >= 0 && key % 4 == 0 && key < 4 * n) << n << " " << size << " " << key;
+                ASSERT_EQ(position, expected) << n << " " << size << " " << key;
+            }
+        }
+    }
+}
+
 // ---- pointer sort --------------------------------------------------------------------------
 
 namespace {
