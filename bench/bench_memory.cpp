@@ -39,11 +39,51 @@ void release_overwritten(char* p, size_t total) {
     std::free(p);
 }
 
+/* The chain of the getmem floor, written plainly: an area is a head (the previous area and the
+ * size), the data and a tail (the next area), linked between two anchors. */
+namespace plain_chain {
+struct head {
+    char* previous;
+    size_t size;
+};
+char* first = nullptr;
+char* last = nullptr;
+
+char*& next_of(char* area, size_t total) { return *reinterpret_cast<char**>(area + total - sizeof(char*)); }
+
+char* take(size_t total, size_t size) {
+    char* area = static_cast<char*>(std::malloc(total));
+    reinterpret_cast<head*>(area)->previous = last;
+    reinterpret_cast<head*>(area)->size = size;
+    next_of(area, total) = nullptr;
+    if (last != nullptr) next_of(last, chain_total(reinterpret_cast<head*>(last)->size)) = area;
+    else first = area;
+    last = area;
+    std::memset(area + sizeof(head), 0, size);
+    return area;
+}
+
+void release(char* area, size_t total) {
+    char* previous = reinterpret_cast<head*>(area)->previous;
+    char* next = next_of(area, total);
+    if ((previous == nullptr) != (area == first) || (next == nullptr) != (area == last) ||
+        (previous != nullptr && next_of(previous, chain_total(reinterpret_cast<head*>(previous)->size)) != area) ||
+        (next != nullptr && reinterpret_cast<head*>(next)->previous != area))
+        std::abort();
+    if (previous != nullptr) next_of(previous, chain_total(reinterpret_cast<head*>(previous)->size)) = next;
+    else first = next;
+    if (next != nullptr) reinterpret_cast<head*>(next)->previous = previous;
+    else last = previous;
+    release_overwritten(area, total);
+}
+}  // namespace plain_chain
+
 void chain_blocks() {
     for (int size : {16, 64, 256, 1024, 4096}) {
         pair_spec spec{"getmem", "getmem/rlsmem vs malloc+memset/free", std::to_string(size) + " B",
                        {goal_kind::ratio_at_most, 2.0, 0}, 0,
-                       "floor: malloc of the framed area, zeroing, 0xFF overwrite, free"};
+                       "floor: malloc of the framed area, linked at the chain's end, zeroing; the links checked, unlinked, "
+                       "0xFF overwrite, free"};
         auto ours = [size](benchmark::State& state) {
             for (auto _ : state) {
                 void* p = getmem(size, 0);
@@ -59,15 +99,15 @@ void chain_blocks() {
                 std::free(p);
             }
         };
-        // The C heap doing what a chain block must: zero the data, fill the whole frame with 0xFF on
-        // release (the first and last 1,000 bytes from 4,000 bytes on).
+        // The C heap doing what a chain block must: link the area at the end of the chain, zero
+        // the data; on release check the links, unlink, fill the whole frame with 0xFF (the first
+        // and last 1,000 bytes from 4,000 bytes on).
         auto floor = [size](benchmark::State& state) {
             size_t total = chain_total(size);
             for (auto _ : state) {
-                char* p = static_cast<char*>(std::malloc(total));
-                std::memset(p, 0, size);
+                char* p = plain_chain::take(total, size);
                 benchmark::DoNotOptimize(p);
-                release_overwritten(p, total);
+                plain_chain::release(p, total);
             }
         };
         add_pair(spec, ours, peer, floor);
