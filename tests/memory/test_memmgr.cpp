@@ -248,6 +248,58 @@ TEST(ChainFatal, ForeignPointerIsCorruption) {
     EXPECT_EQ(r.out, std::string("rlsmem:  memory chain is corrupt\n") + fatal_stop);
 }
 
+// The block after b has its head overwritten (an underrun of c): whoever releases or resizes b
+// reads c's link back to b and stops.  The small blocks are resized by a move, the large ones in
+// place by the heap; an array's growth goes the same way.
+namespace {
+char* blocks_with_broken_successor(int size, int xar) {
+    char* b = static_cast<char*>(getmem(size, xar));
+    char* c = static_cast<char*>(getmem(16, 0));
+    std::memset(c - 16, 0x41, 16);
+    return b;
+}
+}  // namespace
+VT_CHILD(broken_successor_release) {
+    rlsmem(blocks_with_broken_successor(16, 0));
+    return 0;
+}
+VT_CHILD(broken_successor_relocmem_small) {
+    relocmem(blocks_with_broken_successor(16, 0), 40, 0);
+    return 0;
+}
+VT_CHILD(broken_successor_relocmem_large) {
+    relocmem(blocks_with_broken_successor(2000, 0), 4000, 0);
+    return 0;
+}
+VT_CHILD(broken_successor_manage_memory) {
+    manage_memory(40, blocks_with_broken_successor(16, 0), 1, 0);
+    return 0;
+}
+VT_CHILD(broken_successor_array_growth) {
+    void* a = XAR_ALLOC(1, 4, 1);
+    char* c = static_cast<char*>(getmem(16, 0));
+    std::memset(c - 16, 0x41, 16);
+    int v[3] = {1, 2, 3};
+    XAR_APPEND(&a, 3, v);
+    return 0;
+}
+
+TEST(ChainFatal, BrokenLinkOfTheNextBlockIsCaughtByEveryReleaseAndResize) {
+    const std::map<std::string, std::string> scenarios = {
+        {"broken_successor_release", "rlsmem"},
+        {"broken_successor_relocmem_small", "manage_memory"},
+        {"broken_successor_relocmem_large", "manage_memory"},
+        {"broken_successor_manage_memory", "manage_memory"},
+        {"broken_successor_array_growth", "manage_memory"},
+    };
+    for (const auto& [scenario, name] : scenarios) {
+        auto r = run_child(scenario, clean);
+        ASSERT_TRUE(r.exited) << scenario;
+        EXPECT_EQ(r.exit_code, 2) << scenario;
+        EXPECT_EQ(r.out, name + ":  memory chain is corrupt\n" + fatal_stop) << scenario;
+    }
+}
+
 namespace {
 void* no_memory(size_t) { return nullptr; }
 void* no_memory_again(void*, size_t) { return nullptr; }
@@ -262,6 +314,28 @@ VT_CHILD(oom_relocmem) {
     char* p = static_cast<char*>(getmem(100, 0));
     platform.heap_realloc = no_memory_again;
     relocmem(p, 5000, 0);
+    return 0;
+}
+VT_CHILD(oom_relocmem_moved) {
+    char* p = static_cast<char*>(getmem(16, 0));
+    platform.heap_alloc = no_memory;
+    relocmem(p, 600, 0);   // beyond what the heap's area holds: a move, which finds no memory
+    return 0;
+}
+VT_CHILD(oom_array_growth) {
+    void* a = XAR_ALLOC(1, 4, 1);
+    platform.heap_alloc = no_memory;
+    platform.heap_realloc = no_memory_again;
+    int v[200] = {};
+    XAR_APPEND(&a, 200, v);
+    return 0;
+}
+VT_CHILD(oom_may_fail_moved) {
+    char* p = static_cast<char*>(getmem(16, 0));
+    p[0] = 'k';
+    platform.heap_alloc = no_memory;
+    if (manage_memory(600, p, 1, 0) != nullptr) return 1;
+    if (p[0] != 'k' || memory_chain_check() != 1) return 3;
     return 0;
 }
 VT_CHILD(oom_may_fail) {
@@ -283,16 +357,18 @@ VT_CHILD(negative_getmem) {
 TEST(ChainFatal, OutOfMemoryEndsThroughTheFatalStop) {
     const std::string expected =
         std::string(" Serious error - out of virtual memory. Starting recovery attempt.\n") + fatal_stop;
-    for (const char* scenario : {"oom_getmem", "oom_relocmem"}) {
+    for (const char* scenario : {"oom_getmem", "oom_relocmem", "oom_relocmem_moved", "oom_array_growth"}) {
         auto r = run_child(scenario, clean);
         ASSERT_TRUE(r.exited) << scenario;
         EXPECT_EQ(r.exit_code, 2) << scenario;
         EXPECT_EQ(r.out, expected) << scenario;
     }
-    auto r = run_child("oom_may_fail", clean);
-    EXPECT_TRUE(r.exited);
-    EXPECT_EQ(r.exit_code, 0);
-    EXPECT_EQ(r.out, "");
+    for (const char* scenario : {"oom_may_fail", "oom_may_fail_moved"}) {
+        auto r = run_child(scenario, clean);
+        EXPECT_TRUE(r.exited) << scenario;
+        EXPECT_EQ(r.exit_code, 0) << scenario;
+        EXPECT_EQ(r.out, "") << scenario;
+    }
 }
 
 VT_CHILD(negative_relocmem) {
