@@ -1,9 +1,9 @@
 /* Model event hooks: the host raises a notification, the hook names the model to the client
  * library by its document key "name.type" and calls one library function.
  *
- * The file holds the document key builder, the empty key that stands for "no model", the two
- * steps shared by the hooks that ask the host for the current model, the step shared by the
- * hooks that are handed their model, and the seven hooks in the order they are subscribed
+ * The file holds the document key builder, the empty key that stands for "no model", the steps
+ * shared by the hooks that ask the host for the current model, the step shared by the hooks
+ * that are handed their model, and the seven hooks in the order they are subscribed
  * (types 19, 1, 3, 9, 11, 24, and 8/6).  Each hook tests record_active once, after its work. */
 #include <string.h>
 
@@ -86,6 +86,18 @@ const char* current_key(host_model_area* area, char key[BRIDGE_KEY_SIZE], const 
     return bridge_document_key(&area->record, key) == 0 ? key : nullptr;
 }
 
+/* The hooks that ask the host: names the current model (or the empty key for none) to one
+ * library function and gives its answer; an unreadable model calls nothing and gives 0. */
+int report_current_model(int (*library)(const char*), const char* function, record_event event) {
+    host_model_area area;
+    char key[BRIDGE_KEY_SIZE];
+    const model_record* model;
+    const char* argument = current_key(&area, key, &model);
+    int answer = argument != nullptr ? library(argument) : 0;
+    if (record_active) record_hook(event, model, argument != nullptr ? function : nullptr, argument, answer);
+    return answer;
+}
+
 } // namespace
 
 extern "C" {
@@ -121,13 +133,7 @@ int VTNotifyAfterOpen(model_record* model) {
 /* The library's answer decides the host's status: non-zero lets the save go on (0), its 0 and an
  * unreadable current model give 1.  The key names the current model, whatever is being saved. */
 int VTNotifyBeforeSave(void) {
-    host_model_area area;
-    char key[BRIDGE_KEY_SIZE];
-    const model_record* model;
-    const char* argument = current_key(&area, key, &model);
-    int answer = argument != nullptr ? BeforeSave(argument) : 0;
-    if (record_active) record_hook(RECORD_SAVING, model, argument != nullptr ? "BeforeSave" : nullptr, argument, answer);
-    return answer == 0 ? 1 : 0;
+    return report_current_model(BeforeSave, "BeforeSave", RECORD_SAVING) == 0 ? 1 : 0;
 }
 
 int VTNotifyIgnore(void) {
@@ -146,12 +152,7 @@ int VTNotifyAfterClose(model_record* model) {
 }
 
 int VTNotifySwitchDocument(void) {
-    host_model_area area;
-    char key[BRIDGE_KEY_SIZE];
-    const model_record* model;
-    const char* argument = current_key(&area, key, &model);
-    int answer = argument != nullptr ? SwitchDocument(argument) : 0;
-    if (record_active) record_hook(RECORD_SWITCHED, model, argument != nullptr ? "SwitchDocument" : nullptr, argument, answer);
+    report_current_model(SwitchDocument, "SwitchDocument", RECORD_SWITCHED);
     return 0;
 }
 
