@@ -305,46 +305,34 @@ int compare_first_int(const void* key, const void* element, void*) {
     return (a > b) - (a < b);
 }
 
-TEST(Bisection, StepsByTheElementSize) {
-    for (int size : {1 * 4, 2 * 4, 3 * 4, 5 * 4}) {
-        const int n = 37;
-        std::vector<unsigned char> bytes(static_cast<size_t>(n) * size, 0xEE);
-        for (int i = 0; i < n; ++i) {
-            int value = 10 * i;
-            std::memcpy(&bytes[static_cast<size_t>(i) * size], &value, sizeof value);
-        }
-        void* array = bytes.data();
-        for (int key = -5; key <= 10 * n + 5; key += 5) {
-            int position = -1;
-            int hit = bsearch_array(n, compare_first_int, size, &key, &array, &position, nullptr);
-            int expected = key <= 0 ? 0 : (key + 9) / 10;
-            if (expected > n) expected = n;
-            EXPECT_EQ(hit, key >= 0 && key % 10 == 0 && key < 10 * n) << size << " " << key;
-            EXPECT_EQ(position, expected) << size << " " << key;
-        }
+// n elements of `size` bytes whose first ints are 0, step, 2 step, ... searched for every
+// key from below the first to beyond the last: found exactly at the multiples of step, and the
+// position where a missing key belongs.
+void expect_search_by_first_int(int n, int size, int step) {
+    std::vector<unsigned char> bytes(static_cast<size_t>(n) * size, 0xEE);
+    for (int i = 0; i < n; ++i) {
+        int value = step * i;
+        std::memcpy(&bytes[static_cast<size_t>(i) * size], &value, sizeof value);
     }
+    void* array = bytes.data();
+    for (int key = -3; key <= step * n + 3; key += 3) {
+        int position = -1;
+        int hit = bsearch_array(n, compare_first_int, size, &key, &array, &position, nullptr);
+        int expected = key <= 0 ? 0 : key >= step * n ? n : (key + step - 1) / step;
+        ASSERT_EQ(hit, key >= 0 && key % step == 0 && key < step * n) << n << " " << size << " " << key;
+        ASSERT_EQ(position, expected) << n << " " << size << " " << key;
+    }
+}
+
+TEST(Bisection, StepsByTheElementSize) {
+    for (int size : {1 * 4, 2 * 4, 3 * 4, 5 * 4}) expect_search_by_first_int(37, size, 10);
 }
 
 // Long arrays are searched another way (no branch on the comparison's answer): the same
 // answers, at and around the length where the way changes, for int and wider elements.
 TEST(Bisection, LongArraysGiveTheSameAnswers) {
-    for (int n : {1023, 1024, 1025, 4099}) {
-        for (int size : {4, 8, 12}) {
-            std::vector<unsigned char> bytes(static_cast<size_t>(n) * size, 0xEE);
-            for (int i = 0; i < n; ++i) {
-                int value = 4 * i;
-                std::memcpy(&bytes[static_cast<size_t>(i) * size], &value, sizeof value);
-            }
-            void* array = bytes.data();
-            for (int key = -3; key <= 4 * n + 3; key += 3) {
-                int position = -1;
-                int hit = bsearch_array(n, compare_first_int, size, &key, &array, &position, nullptr);
-                int expected = key <= 0 ? 0 : key >= 4 * n ? n : (key + 3) / 4;
-                ASSERT_EQ(hit, key >= 0 && key % 4 == 0 && key < 4 * n) << n << " " << size << " " << key;
-                ASSERT_EQ(position, expected) << n << " " << size << " " << key;
-            }
-        }
-    }
+    for (int n : {1023, 1024, 1025, 4099})
+        for (int size : {4, 8, 12}) expect_search_by_first_int(n, size, 4);
 }
 
 // ---- pointer sort --------------------------------------------------------------------------
