@@ -141,6 +141,26 @@ inline row judge(const pair_spec& spec, double ours, double peer, double floor) 
     return r;
 }
 
+// Whether a pair's medians lie within `margin` (a fraction) of its goal's limit, either side of
+// it: for a ratio goal the ratio within margin of the limit, for an extra-time goal the extra time
+// within margin of the peer's time from the limit, for an absolute goal ours within margin of it.
+// A missing measurement is not near anything: it misses whatever is measured again.
+inline bool near_goal(const pair_spec& spec, double ours, double peer, double margin) {
+    switch (spec.target.kind) {
+    case goal_kind::none: return false;
+    case goal_kind::ratio_at_most: {
+        double ratio = ours / peer;
+        return std::isfinite(ratio) && std::fabs(ratio - spec.target.limit) <= margin * spec.target.limit;
+    }
+    case goal_kind::extra_ns_at_most: {
+        double extra = ours - peer;
+        return std::isfinite(extra) && std::fabs(extra - spec.target.limit) <= margin * peer;
+    }
+    case goal_kind::ours_us_below: return std::isfinite(ours) && std::fabs(ours / 1e3 - spec.target.limit) <= margin * spec.target.limit;
+    }
+    return false;
+}
+
 // Table cells may not hold a '|' of their own.
 inline std::string cell(const std::string& text) {
     std::string out;
@@ -213,12 +233,30 @@ struct results {
     std::vector<const pair_spec*> noisy(const std::vector<pair_spec>& specs, double limit) const {
         std::vector<const pair_spec*> out;
         for (const pair_spec& spec : specs)
-            for (const char* side : {"ours", "peer", "floor"})
-                if (spread_of(bench_name(spec, side)) > limit) {
-                    out.push_back(&spec);
-                    break;
-                }
+            if (is_noisy(spec, limit)) out.push_back(&spec);
         return out;
+    }
+
+    // The pairs whose verdict one more measurement could still turn: those that spread more than
+    // spread_limit, and those with a goal whose medians lie within `margin` of its limit (either
+    // side of it, so that a narrow meet is measured again as much as a narrow miss).
+    std::vector<const pair_spec*> unsettled(const std::vector<pair_spec>& specs, double spread_limit,
+                                            double margin) const {
+        std::vector<const pair_spec*> out;
+        for (const pair_spec& spec : specs) {
+            std::string ours = bench_name(spec, "ours"), peer = bench_name(spec, "peer");
+            if (!has(ours) || (!spec.solo && !has(peer))) continue;
+            if (is_noisy(spec, spread_limit) || near_goal(spec, median_of(ours), median_of(peer), margin))
+                out.push_back(&spec);
+        }
+        return out;
+    }
+
+private:
+    bool is_noisy(const pair_spec& spec, double limit) const {
+        for (const char* side : {"ours", "peer", "floor"})
+            if (spread_of(bench_name(spec, side)) > limit) return true;
+        return false;
     }
 };
 

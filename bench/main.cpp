@@ -1,8 +1,10 @@
 // The benchmark program: runs every pair (ours against the peer a user would pick instead) in one
-// process, with repetitions in random interleaving so that a burst of load on the shared machine
-// hits both sides alike; re-runs the pairs whose repetitions spread widely; and writes the table.
+// process, pair by pair, with the repetitions of a pair's sides in random interleaving so that
+// load on the shared machine hits both sides alike; measures again the pairs whose repetitions
+// spread widely or whose medians lie near their goal; and writes the table.
 //
-//   vt_bench [--table=FILE] [--results=FILE] [--rerun-spread=0.25] [--rerun-rounds=1] [--check] [benchmark flags]
+//   vt_bench [--table=FILE] [--results=FILE] [--rerun-spread=0.25] [--rerun-margin=0.10]
+//            [--rerun-rounds=2] [--check] [benchmark flags]
 //
 // --check makes the exit status 1 when a pair with a goal misses it, after printing the misses
 // on standard error (the table and the results file are written all the same).
@@ -12,11 +14,13 @@
 // (no mmap per large block, no trimming), as a long-running host process's heap does.
 #include <malloc.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <iostream>
+#include <regex>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -117,6 +121,25 @@ std::string regex_escape(const std::string& text) {
     return out;
 }
 
+// The pattern that selects every side of one pair.
+std::string pair_pattern(const pair_spec& spec) { return "^" + regex_escape(bench_name(spec, "")); }
+
+// The pairs the user's --benchmark_filter selects (a pair whose side matches it); all of them
+// without a filter.
+std::vector<const pair_spec*> selected(const std::vector<pair_spec>& specs, const std::string& filter) {
+    std::vector<const pair_spec*> out;
+    bool all = filter.empty() || filter == "all" || filter == ".";
+    std::regex pattern;
+    if (!all) pattern = std::regex(filter, std::regex::extended);
+    for (const pair_spec& spec : specs) {
+        bool match = all;
+        for (const char* side : {"ours", "peer", "floor"})
+            if (!match && std::regex_search(bench_name(spec, side), pattern)) match = true;
+        if (match) out.push_back(&spec);
+    }
+    return out;
+}
+
 std::string read_file(const char* path) {
     std::ifstream in(path);
     std::stringstream text;
@@ -155,7 +178,8 @@ int main(int argc, char** argv) {
     const char* table_path = nullptr;
     const char* results_path = nullptr;
     double rerun_spread = 0.25;
-    int rerun_rounds = 1;
+    double rerun_margin = 0.10;
+    int rerun_rounds = 2;
     bool check = false;
     std::vector<char*> args{argv[0]};
     bool has_repetitions = false, has_interleaving = false, has_min_time = false;
@@ -164,6 +188,7 @@ int main(int argc, char** argv) {
         else if (std::strncmp(argv[i], "--results=", 10) == 0) results_path = argv[i] + 10;
         else if (std::strncmp(argv[i], "--rerun-spread=", 15) == 0) rerun_spread = std::atof(argv[i] + 15);
         else if (std::strncmp(argv[i], "--rerun-rounds=", 15) == 0) rerun_rounds = std::atoi(argv[i] + 15);
+        else if (std::strncmp(argv[i], "--rerun-margin=", 15) == 0) rerun_margin = std::atof(argv[i] + 15);
         else if (std::strcmp(argv[i], "--check") == 0) check = true;
         else {
             has_repetitions |= std::strncmp(argv[i], "--benchmark_repetitions", 23) == 0;
@@ -190,24 +215,26 @@ int main(int argc, char** argv) {
     mallopt(M_MMAP_THRESHOLD, 256 << 20);
     mallopt(M_TRIM_THRESHOLD, 512 << 20);
 
+    // Each pair is measured in a window of its own: the repetitions of its sides (ours, the peer
+    // and the floor) run in random interleaving with one another and with nothing else, so the
+    // window lasts about a second.  The load on a shared machine swings over seconds; within the
+    // window it hits every side of the pair alike, where interleaving the whole run spread a
+    // pair's sides over minutes of different load.
     results all;
     collector report(all);
-    benchmark::RunSpecifiedBenchmarks(&report);
+    std::vector<const pair_spec*> wanted = selected(pair_specs(), benchmark::GetBenchmarkFilter());
+    for (const pair_spec* spec : wanted) benchmark::RunSpecifiedBenchmarks(&report, pair_pattern(*spec));
 
-    // Noisy pairs run again; their new repetitions join the old ones.
+    // Pairs whose verdict another window could turn (their samples spread widely, or their
+    // medians lie near the goal, on either side of it) get one more window per round; its
+    // repetitions join the old ones, every side's alike.
     for (int round = 0; round < rerun_rounds; ++round) {
-        std::vector<const pair_spec*> noisy = all.noisy(pair_specs(), rerun_spread);
-        if (noisy.empty()) break;
-        std::string again;
-        for (const pair_spec* spec : noisy) {
-            if (!again.empty()) again += '|';
-            again += regex_escape(bench_name(*spec, ""));
-        }
-        std::fprintf(stderr, "vt_bench: %zu noisy pairs, running them again\n", noisy.size());
-        std::string pattern = "^(";
-        pattern += again;
-        pattern += ")";
-        benchmark::RunSpecifiedBenchmarks(&report, pattern);
+        std::vector<const pair_spec*> again;
+        for (const pair_spec* spec : all.unsettled(pair_specs(), rerun_spread, rerun_margin))
+            if (std::find(wanted.begin(), wanted.end(), spec) != wanted.end()) again.push_back(spec);
+        if (again.empty()) break;
+        std::fprintf(stderr, "vt_bench: %zu pairs noisy or near their goal, measuring them again\n", again.size());
+        for (const pair_spec* spec : again) benchmark::RunSpecifiedBenchmarks(&report, pair_pattern(*spec));
     }
 
     std::vector<row> rows = all.table(pair_specs());

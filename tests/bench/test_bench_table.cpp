@@ -134,6 +134,47 @@ TEST(BenchResults, PairsNeedBothSidesAndNoisyPairsAreFound) {
     EXPECT_EQ(verdict_summary(rows), "2 pairs with a goal: 1 meet, 1 miss. Missing: op vs peer (64 B, 3.00).");
 }
 
+TEST(BenchResults, NearGoalCountsEitherSideOfTheLimitForEveryKindOfGoal) {
+    pair_spec ratio = spec_with(goal_kind::ratio_at_most, 1.0);
+    EXPECT_TRUE(near_goal(ratio, 10.9, 10, 0.10));    // 1.09 misses narrowly
+    EXPECT_TRUE(near_goal(ratio, 9.1, 10, 0.10));     // 0.91 meets narrowly
+    EXPECT_FALSE(near_goal(ratio, 11.2, 10, 0.10));
+    EXPECT_FALSE(near_goal(ratio, 8.8, 10, 0.10));
+    EXPECT_FALSE(near_goal(ratio, NAN, 10, 0.10));
+    // The extra-time margin is a share of the peer's time: +30 ns on a 20 ns peer is within 2 ns.
+    pair_spec extra = spec_with(goal_kind::extra_ns_at_most, 30);
+    EXPECT_TRUE(near_goal(extra, 51.5, 20, 0.10));
+    EXPECT_TRUE(near_goal(extra, 48.5, 20, 0.10));
+    EXPECT_FALSE(near_goal(extra, 53, 20, 0.10));
+    pair_spec absolute = spec_with(goal_kind::ours_us_below, 200);
+    EXPECT_TRUE(near_goal(absolute, 190e3, NAN, 0.10));
+    EXPECT_FALSE(near_goal(absolute, 150e3, NAN, 0.10));
+    EXPECT_FALSE(near_goal(spec_with(goal_kind::none, 0), 10, 10, 0.10));
+}
+
+TEST(BenchResults, UnsettledPairsAreTheNoisyAndTheNearOnesThatWereMeasured) {
+    pair_spec near = spec_with(goal_kind::ratio_at_most, 1.0);
+    pair_spec clear = near;
+    clear.size = "32 B";
+    pair_spec noisy = near;
+    noisy.size = "64 B";
+    pair_spec unmeasured = near;
+    unmeasured.size = "128 B";
+    results all;
+    all.samples["op/16 B/ours"] = {10.4, 10.5, 10.6};
+    all.samples["op/16 B/peer"] = {10, 10, 10};
+    all.samples["op/32 B/ours"] = {5, 5, 5};
+    all.samples["op/32 B/peer"] = {10, 10, 10};
+    all.samples["op/64 B/ours"] = {5, 5, 5};
+    all.samples["op/64 B/peer"] = {5, 10, 20};
+    all.samples["op/128 B/ours"] = {10};           // its peer never ran
+    const std::vector<pair_spec> specs = {near, clear, noisy, unmeasured};
+    std::vector<const pair_spec*> again = all.unsettled(specs, 0.25, 0.10);
+    ASSERT_EQ(again.size(), 2u);
+    EXPECT_EQ(again[0]->size, "16 B");
+    EXPECT_EQ(again[1]->size, "64 B");
+}
+
 TEST(BenchResults, SoloPairsAreTabledWithoutAPeerAndJudgedOnOursAlone) {
     pair_spec start = spec_with(goal_kind::ours_us_below, 200);
     start.solo = true;
