@@ -161,6 +161,15 @@ inline bool near_goal(const pair_spec& spec, double ours, double peer, double ma
     return false;
 }
 
+// How far above its floor a pair may lie when the floor itself is beyond the goal.
+constexpr double FLOOR_BOUND = 1.3;
+
+// Whether ours/floor lies within `margin` of FLOOR_BOUND, either side of it.
+inline bool near_floor_bound(double ours, double floor, double margin) {
+    double share = ours / floor;
+    return std::isfinite(share) && floor > 0 && std::fabs(share - FLOOR_BOUND) <= margin * FLOOR_BOUND;
+}
+
 // Table cells may not hold a '|' of their own.
 inline std::string cell(const std::string& text) {
     std::string out;
@@ -238,15 +247,18 @@ struct results {
     }
 
     // The pairs whose verdict one more measurement could still turn: those that spread more than
-    // spread_limit, and those with a goal whose medians lie within `margin` of its limit (either
-    // side of it, so that a narrow meet is measured again as much as a narrow miss).
+    // spread_limit, those with a goal whose medians lie within `margin` of its limit (either side
+    // of it, so that a narrow meet is measured again as much as a narrow miss), and those whose
+    // ours/floor lies within `margin` of the 1.3 that a goal beyond the floor leaves.
     std::vector<const pair_spec*> unsettled(const std::vector<pair_spec>& specs, double spread_limit,
                                             double margin) const {
         std::vector<const pair_spec*> out;
         for (const pair_spec& spec : specs) {
             std::string ours = bench_name(spec, "ours"), peer = bench_name(spec, "peer");
             if (!has(ours) || (!spec.solo && !has(peer))) continue;
-            if (is_noisy(spec, spread_limit) || near_goal(spec, median_of(ours), median_of(peer), margin))
+            double floor = median_of(bench_name(spec, "floor"));
+            if (is_noisy(spec, spread_limit) || near_goal(spec, median_of(ours), median_of(peer), margin) ||
+                near_floor_bound(median_of(ours), floor, margin))
                 out.push_back(&spec);
         }
         return out;

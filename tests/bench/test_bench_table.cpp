@@ -160,6 +160,10 @@ TEST(BenchResults, UnsettledPairsAreTheNoisyAndTheNearOnesThatWereMeasured) {
     noisy.size = "64 B";
     pair_spec unmeasured = near;
     unmeasured.size = "128 B";
+    pair_spec near_floor = near;
+    near_floor.size = "256 B";
+    pair_spec far_floor = near;
+    far_floor.size = "512 B";
     results all;
     all.samples["op/16 B/ours"] = {10.4, 10.5, 10.6};
     all.samples["op/16 B/peer"] = {10, 10, 10};
@@ -168,11 +172,18 @@ TEST(BenchResults, UnsettledPairsAreTheNoisyAndTheNearOnesThatWereMeasured) {
     all.samples["op/64 B/ours"] = {5, 5, 5};
     all.samples["op/64 B/peer"] = {5, 10, 20};
     all.samples["op/128 B/ours"] = {10};           // its peer never ran
-    const std::vector<pair_spec> specs = {near, clear, noisy, unmeasured};
+    all.samples["op/256 B/ours"] = {30, 30, 30};   // misses by far, 1.25 times its floor
+    all.samples["op/256 B/peer"] = {10, 10, 10};
+    all.samples["op/256 B/floor"] = {24, 24, 24};
+    all.samples["op/512 B/ours"] = {30, 30, 30};   // misses by far, 1.5 times its floor
+    all.samples["op/512 B/peer"] = {10, 10, 10};
+    all.samples["op/512 B/floor"] = {20, 20, 20};
+    const std::vector<pair_spec> specs = {near, clear, noisy, unmeasured, near_floor, far_floor};
     std::vector<const pair_spec*> again = all.unsettled(specs, 0.25, 0.10);
-    ASSERT_EQ(again.size(), 2u);
+    ASSERT_EQ(again.size(), 3u);
     EXPECT_EQ(again[0]->size, "16 B");
     EXPECT_EQ(again[1]->size, "64 B");
+    EXPECT_EQ(again[2]->size, "256 B");
 }
 
 TEST(BenchResults, SoloPairsAreTabledWithoutAPeerAndJudgedOnOursAlone) {
