@@ -130,7 +130,12 @@ std::vector<const pair_spec*> selected(const std::vector<pair_spec>& specs, cons
     std::vector<const pair_spec*> out;
     bool all = filter.empty() || filter == "all" || filter == ".";
     std::regex pattern;
-    if (!all) pattern = std::regex(filter, std::regex::extended);
+    try {
+        if (!all) pattern = std::regex(filter, std::regex::extended);
+    } catch (const std::regex_error&) {
+        std::fprintf(stderr, "vt_bench: --benchmark_filter is no regular expression: %s\n", filter.c_str());
+        std::exit(1);
+    }
     for (const pair_spec& spec : specs) {
         bool match = all;
         for (const char* side : {"ours", "peer", "floor"})
