@@ -4,7 +4,7 @@
 // spread widely or whose medians lie near their goal; and writes the table.
 //
 //   vt_bench [--table=FILE] [--results=FILE] [--rerun-spread=0.25] [--rerun-margin=0.10]
-//            [--rerun-rounds=2] [--check] [benchmark flags]
+//            [--rerun-rounds=4] [--check] [benchmark flags]
 //
 // --check makes the exit status 1 when a pair with a goal misses it, after printing the misses
 // on standard error (the table and the results file are written all the same).
@@ -184,7 +184,7 @@ int main(int argc, char** argv) {
     const char* results_path = nullptr;
     double rerun_spread = 0.25;
     double rerun_margin = 0.10;
-    int rerun_rounds = 2;
+    int rerun_rounds = 4;
     bool check = false;
     std::vector<char*> args{argv[0]};
     bool has_repetitions = false, has_interleaving = false, has_min_time = false;
