@@ -6,6 +6,7 @@
 #include <malloc.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
@@ -122,24 +123,50 @@ int record_clump() {
     return id;
 }
 
-/* The floor of the clump pairs: the pool's required steps done plainly.  Objects are slots of
- * 65,536-byte chunks (a zeroed chain block each: malloc, zeroing, the 0xFF overwrite of its first
- * and last 1,000 bytes and free on release), 24 bytes of chunk header, an 8-byte slot header
- * with the slot's index and the next free index; taking zeroes the object, releasing overwrites
- * it with 0xFF, and a chunk whose last object leaves is released.  Taking looks for the first
- * chunk with room from the head of the list and moves it to the head.  Taking and releasing are
- * calls, as the runtime's entry points are. */
+/* The floor of the clump pairs: the pool's required steps done plainly.  A clump's descriptor
+ * holds its object size, its kind and the head of its doubly linked chunk list; taking checks the
+ * id against the registry and the clump's kind.  Objects are slots of 65,536-byte chunks (a
+ * zeroed chain block each: malloc, zeroing, the 0xFF overwrite of its first and last 1,000 bytes
+ * and free on release) behind a chunk header (live count, clump id, first free, the two list
+ * links, the chunk's own address) and an 8-byte slot header (own offset, next free, state,
+ * reserved; offsets in 8-byte units).  Taking looks for the first chunk with room from the head
+ * of the list, moves it to the head, takes the first free slot and zeroes the object; releasing
+ * reads the state word (a released object is reported, anything else but an object in use is
+ * left alone), finds the chunk from the own offset and checks its address field, pushes the slot
+ * on the free list, overwrites the object with 0xFF, and releases a chunk whose last object
+ * leaves.  Taking and releasing are calls, as the runtime's entry points are. */
 struct plain_pool {
-    static constexpr size_t CHUNK = 65536, HEADER = 24, STRIDE = RECORD + 8;
-    static constexpr int PER_CHUNK = static_cast<int>((CHUNK - HEADER) / STRIDE);
+    static constexpr size_t CHUNK = 65536;
+    static constexpr int16_t IN_USE = 12345, IN_USE_XAR = 12347, FREE = 12349;
     struct chunk_head {
+        int32_t live;
+        int16_t clump_id;
+        int16_t first_free;
         chunk_head* next;
-        int live;
-        int first_free;
+        chunk_head* previous;
+        chunk_head* self;
     };
-    chunk_head* chunks = nullptr;
+    static constexpr size_t HEADER = (sizeof(chunk_head) + 7) & ~size_t(7);
+    struct slot_head {
+        int16_t own_offset, next_free, state, reserved;
+    };
+    struct descriptor {
+        int object_size;
+        int kind;
+        int per_chunk;
+        chunk_head* first;
+    };
+    descriptor clumps[2] = {};
+    int clump_count = 1;
 
-    static char* slot(chunk_head* c, int index) { return reinterpret_cast<char*>(c) + HEADER + index * STRIDE; }
+    plain_pool() {
+        size_t stride = align8(RECORD) + 8;
+        clumps[0] = {RECORD, -8, static_cast<int>((CHUNK - HEADER) / stride), nullptr};
+    }
+
+    static slot_head* slot_at(chunk_head* c, int offset) {
+        return reinterpret_cast<slot_head*>(reinterpret_cast<char*>(c) + HEADER + offset * 8);
+    }
 
     /* The library's fill: with the size known here the compiler would make a string
      * instruction of it, far slower at this size. */
@@ -148,54 +175,66 @@ struct plain_pool {
         library_fill(at, byte, size);
     }
 
-    __attribute__((noinline)) void* take() {
-        chunk_head** link = &chunks;
-        while (*link != nullptr && (*link)->live == PER_CHUNK - 1) link = &(*link)->next;
-        chunk_head* c = *link;
-        if (c != nullptr && link != &chunks) {   /* the chunk with room goes to the head */
-            *link = c->next;
-            c->next = chunks;
-            chunks = c;
-        }
-        if (c == nullptr) {
-            char* block = static_cast<char*>(std::malloc(CHUNK));
-            std::memset(block, 0, CHUNK);
-            c = reinterpret_cast<chunk_head*>(block);
-            c->next = chunks;
-            for (int i = 0; i < PER_CHUNK; ++i) {
-                uint16_t header[4] = {static_cast<uint16_t>(i), static_cast<uint16_t>(i + 1 < PER_CHUNK ? i + 1 : 0xFFFF), 12349, 0};
-                std::memcpy(slot(c, i), header, sizeof header);
-            }
-            chunks = c;
-        }
-        char* s = slot(c, c->first_free);
-        uint16_t header[4];
-        std::memcpy(header, s, sizeof header);
-        c->first_free = header[1];
-        header[1] = 0xFFFF;
-        header[2] = 12345;
-        std::memcpy(s, header, sizeof header);
-        ++c->live;
-        fill(s + 8, 0, RECORD);
-        return s + 8;
+    __attribute__((noinline)) static void report_double_release() { std::fputs("released twice\n", stderr); }
+
+    static void unlink(descriptor& d, chunk_head* c) {
+        if (c->previous != nullptr) c->previous->next = c->next;
+        else d.first = c->next;
+        if (c->next != nullptr) c->next->previous = c->previous;
     }
 
-    __attribute__((noinline)) void release(void* object) {
-        char* s = static_cast<char*>(object) - 8;
-        uint16_t header[4];
-        std::memcpy(header, s, sizeof header);
-        chunk_head* c = reinterpret_cast<chunk_head*>(s - HEADER - header[0] * STRIDE);
-        header[1] = static_cast<uint16_t>(c->first_free);
-        header[2] = 12349;
-        c->first_free = header[0];
-        std::memcpy(s, header, sizeof header);
-        fill(object, 0xFF, RECORD);
-        if (--c->live == 0) {
-            chunk_head** link = &chunks;
-            while (*link != c) link = &(*link)->next;
-            *link = c->next;
+    __attribute__((noipa)) void* take(int id) {
+        if (id < 0 || id >= clump_count || clumps[id].kind != -8) return nullptr;
+        descriptor& d = clumps[id];
+        chunk_head* c = d.first;
+        while (c != nullptr && c->live >= d.per_chunk - 1) c = c->next;
+        if (c == nullptr) {
+            c = static_cast<chunk_head*>(std::malloc(CHUNK));
+            std::memset(c, 0, CHUNK);
+            *c = {0, static_cast<int16_t>(id), 0, nullptr, nullptr, c};
+            int step = static_cast<int>(align8(d.object_size) + 8) / 8;
+            for (int i = 0; i < d.per_chunk; ++i)
+                *slot_at(c, i * step) = {static_cast<int16_t>(i * step),
+                                         static_cast<int16_t>(i + 1 < d.per_chunk ? (i + 1) * step : -1), FREE, 0};
+        } else if (c != d.first) {
+            unlink(d, c);
+        }
+        if (c != d.first) {   /* the chunk with room goes to the head */
+            c->previous = nullptr;
+            c->next = d.first;
+            if (d.first != nullptr) d.first->previous = c;
+            d.first = c;
+        }
+        slot_head* slot = slot_at(c, c->first_free);
+        c->first_free = slot->next_free;
+        slot->next_free = -1;
+        slot->state = IN_USE;
+        slot->reserved = -1;
+        ++c->live;
+        fill(slot + 1, 0, align8(d.object_size));
+        return slot + 1;
+    }
+
+    __attribute__((noipa)) int release(void* object) {
+        slot_head* slot = static_cast<slot_head*>(object) - 1;
+        if (slot->state == FREE) {
+            report_double_release();
+            return 1;
+        }
+        if (slot->state != IN_USE && slot->state != IN_USE_XAR) return 0;
+        chunk_head* c = reinterpret_cast<chunk_head*>(reinterpret_cast<char*>(slot) - slot->own_offset * 8 - HEADER);
+        if (c->self != c) std::abort();
+        descriptor& d = clumps[c->clump_id];
+        slot->next_free = c->first_free;
+        c->first_free = slot->own_offset;
+        --c->live;
+        fill(object, 0xFF, align8(d.object_size));
+        slot->state = FREE;
+        if (c->live == 0) {
+            unlink(d, c);
             release_overwritten(reinterpret_cast<char*>(c), CHUNK);
         }
+        return 1;
     }
 };
 
@@ -203,8 +242,8 @@ struct plain_pool {
 void clumps() {
     pair_spec churn{"clump", "getmem_clump/rlsmem vs malloc+memset/free, 1,000 live", "312 B",
                     {goal_kind::ratio_at_most, 0.7, 0}, 0,
-                    "floor: slots of zeroed 65,536-byte chunks with their headers, each object zeroed when taken and "
-                    "overwritten with 0xFF when released, an emptied chunk released"};
+                    "floor: slots of zeroed 65,536-byte chunks with their headers, the id, kind, state and chunk checks, "
+                    "each object zeroed when taken and overwritten with 0xFF when released, an emptied chunk released"};
     auto ours = [](benchmark::State& state) {
         int id = record_clump();
         std::vector<void*> live(LIVE);
@@ -234,11 +273,11 @@ void clumps() {
     auto floor = [](benchmark::State& state) {
         plain_pool pool;
         std::vector<void*> live(LIVE);
-        for (void*& p : live) p = pool.take();
+        for (void*& p : live) p = pool.take(0);
         size_t i = 0;
         for (auto _ : state) {
             pool.release(live[i]);
-            live[i] = pool.take();
+            live[i] = pool.take(0);
             benchmark::DoNotOptimize(live[i]);
             if (++i == LIVE) i = 0;
         }
@@ -275,7 +314,7 @@ void clumps() {
         plain_pool pool;
         std::vector<void*> live(LIVE);
         for (auto _ : state) {
-            for (void*& p : live) p = pool.take();
+            for (void*& p : live) p = pool.take(0);
             benchmark::DoNotOptimize(live.data());
             for (void* p : live) pool.release(p);
         }
