@@ -395,8 +395,9 @@ void growth() {
 }
 
 const char* const floor_note =
-    "floor: the array rules done plainly (framed, chained, zeroed area; out-of-line append testing the marks, "
-    "the source and the room; growth by the rule with the three-way choice of realloc or a move; 0xFF on release)";
+    "floor: the array rules done plainly (the allocation's checks; framed, chained, zeroed area; out-of-line append "
+    "testing the marks, the source and the room; growth by the rule with the three-way choice of realloc or a move; "
+    "the array check and 0xFF on release)";
 
 /* The floor of the array pairs: the steps the array rules require, done the plainest way.  A
  * framed area from the C heap linked into a chain (with the four-link check on every resize and
@@ -437,10 +438,19 @@ void plain_relink(plain_area* a) {
     else plain_last = a;
 }
 
-__attribute__((noinline)) plain_area* plain_alloc(size_t extension) {
-    plain_area* a = static_cast<plain_area*>(std::malloc(sizeof(plain_area) + 8));
-    std::memset(a, 0, sizeof(plain_area) + 8);
-    *a = {plain_last, nullptr, 8, 0x4858, 1, 0, extension, 0x5458};
+/* XAR_ALLOC's steps for an array of ints: the argument checks, the empty array's room for one
+ * object, the size limit, then the framed, chained, zeroed area. */
+__attribute__((noipa)) plain_area* plain_alloc(int count, int object_size, int extension) {
+    if (count == 0 && extension == 0) return nullptr;
+    if (count < 0 || object_size <= 0 || extension <= 0) std::abort();
+    if (count == 0 && extension == 1 && object_size < 128) extension = 2;
+    static const bool debug = std::getenv("DEBUG_XAR") != nullptr;
+    int reserved = count == 0 && !debug ? 1 : count;
+    if (count > 2047984 / object_size) std::abort();
+    size_t bytes = align8(static_cast<size_t>(reserved) * static_cast<size_t>(object_size));
+    plain_area* a = static_cast<plain_area*>(std::malloc(sizeof(plain_area) + bytes));
+    plain_fill(a, 0, sizeof(plain_area) + bytes);
+    *a = {plain_last, nullptr, bytes, 0x4858, 1, 0, static_cast<size_t>(extension), 0x5458};
     plain_relink(a);
     return a;
 }
@@ -503,9 +513,14 @@ __attribute__((noinline)) int* plain_insert_front(plain_area** array, const int*
     return reinterpret_cast<int*>(a->data());
 }
 
-__attribute__((noinline)) void plain_free(plain_area** array) {
+__attribute__((noipa)) void plain_free(plain_area** array) {
     plain_area* a = *array;
-    if (a == nullptr || !plain_links_hold(a)) return;
+    if (a == nullptr) return;
+    if (a->head_mark != 0x4858 || a->tail_mark != 0x5458) std::abort();   /* the array check */
+    int16_t state;   /* the word that tells a pool object from a chain block */
+    std::memcpy(&state, &a->previous, sizeof state);
+    if (state == 12345 || state == 12347 || state == 12349) return;
+    if (!plain_links_hold(a)) return;
     if (a->previous != nullptr) a->previous->next = a->next;
     else plain_first = a->next;
     if (a->next != nullptr) a->next->previous = a->previous;
@@ -550,14 +565,14 @@ void append_one() {
             state.SetItemsProcessed(state.iterations() * n);
         };
         auto floor = [n](benchmark::State& state) {
-            plain_area* check = plain_alloc(16);
+            plain_area* check = plain_alloc(0, sizeof(int), 16);
             for (int i = 0; i < n; ++i) plain_append(&check, 1, &i);
             vt_bench::require(check->count == static_cast<size_t>(n) &&
                                   reinterpret_cast<int*>(check->data())[n - 1] == n - 1,
                               "the plain array's append");
             plain_free(&check);
             for (auto _ : state) {
-                plain_area* array = plain_alloc(16);
+                plain_area* array = plain_alloc(0, sizeof(int), 16);
                 for (int i = 0; i < n; ++i) plain_append(&array, 1, &i);
                 benchmark::DoNotOptimize(array);
                 plain_free(&array);
@@ -596,7 +611,7 @@ void append_many() {
         };
         auto floor = [batches](benchmark::State& state) {
             for (auto _ : state) {
-                plain_area* array = plain_alloc(16);
+                plain_area* array = plain_alloc(0, sizeof(int), 16);
                 for (int b = 0; b < batches; ++b) plain_append(&array, 1000, source.data());
                 benchmark::DoNotOptimize(array);
                 plain_free(&array);
@@ -631,14 +646,14 @@ void insert_front() {
             }
         };
         auto floor = [n](benchmark::State& state) {
-            plain_area* check = plain_alloc(16);
+            plain_area* check = plain_alloc(0, sizeof(int), 16);
             for (int i = 0; i < n; ++i) plain_insert_front(&check, &i);
             vt_bench::require(reinterpret_cast<int*>(check->data())[0] == n - 1 &&
                                   reinterpret_cast<int*>(check->data())[n - 1] == 0,
                               "the plain array's insert at the front");
             plain_free(&check);
             for (auto _ : state) {
-                plain_area* array = plain_alloc(16);
+                plain_area* array = plain_alloc(0, sizeof(int), 16);
                 for (int i = 0; i < n; ++i) plain_insert_front(&array, &i);
                 benchmark::DoNotOptimize(array);
                 plain_free(&array);
