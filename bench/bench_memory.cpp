@@ -27,6 +27,11 @@ size_t align8(size_t n) { return (n + 7) & ~size_t(7); }
  * 32 bytes on 64-bit ones. */
 size_t chain_total(size_t n) { return align8(n) + (sizeof(void*) == 4 ? 16 : 32); }
 
+/* memset and memcpy as library calls: expanded inline for a bounded size they become string
+ * instructions, which start slowly (the runtime calls them the same way). */
+__attribute__((noipa)) void plain_fill(void* p, int byte, size_t n) { std::memset(p, byte, n); }
+__attribute__((noipa)) void plain_copy(void* to, const void* from, size_t n) { std::memcpy(to, from, n); }
+
 /* What releasing a chain area of `total` bytes must do: the 0xFF overwrite (the first and last
  * 1,000 bytes from 4,000 bytes on), then the heap's free. */
 void release_overwritten(char* p, size_t total) {
@@ -54,6 +59,7 @@ char* first = nullptr;
 char* last = nullptr;
 
 char*& next_of(char* area, size_t total) { return *reinterpret_cast<char**>(area + total - sizeof(char*)); }
+uint32_t& flags_of(char* area, size_t total) { return *reinterpret_cast<uint32_t*>(area + total - 2 * sizeof(char*)); }
 
 __attribute__((noipa)) void* take(int size) {
     if (size == 0) return nullptr;
@@ -66,23 +72,68 @@ __attribute__((noipa)) void* take(int size) {
     if (last != nullptr) next_of(last, chain_total(reinterpret_cast<head*>(last)->size)) = area;
     else first = area;
     last = area;
-    std::memset(area + sizeof(head), 0, static_cast<size_t>(size));
+    flags_of(area, total) = 0x7FFFFFFF;
+    plain_fill(area + sizeof(head), 0, static_cast<size_t>(size));
     return area + sizeof(head);
+}
+
+bool is_pool_state(const void* user) {
+    int16_t state;
+    std::memcpy(&state, static_cast<const char*>(user) - 4, sizeof state);
+    return state == 12345 || state == 12347 || state == 12349;
+}
+
+bool links_hold(char* area, char* previous, char* next) {
+    return (previous == nullptr) == (area == first) && (next == nullptr) == (area == last) &&
+           (previous == nullptr || next_of(previous, chain_total(reinterpret_cast<head*>(previous)->size)) == area) &&
+           (next == nullptr || reinterpret_cast<head*>(next)->previous == area);
+}
+
+/* relocmem's steps for a chain block: the state word, the link check, the three-way choice of
+ * the C heap's call (at or below 1,016 bytes a move unless the usable size holds the total), the
+ * size, the relink at the new address, the flags, the growth zeroed. */
+__attribute__((noipa)) void* resize(void* user, int size) {
+    if (is_pool_state(user)) return user;   /* a pool object would move out of its pool */
+    if (size < 0) std::abort();
+    char* area = static_cast<char*>(user) - sizeof(head);
+    size_t old_size = reinterpret_cast<head*>(area)->size;
+    char* previous = reinterpret_cast<head*>(area)->previous;
+    char* next = next_of(area, chain_total(old_size));
+    if (!links_hold(area, previous, next)) std::abort();
+    size_t total = chain_total(static_cast<size_t>(size));
+    char* fresh;
+    if (total > 1016) {
+        fresh = static_cast<char*>(std::realloc(area, total));
+    } else {
+        size_t usable = malloc_usable_size(area);
+        if (usable < total) {
+            fresh = static_cast<char*>(std::malloc(total));
+            plain_copy(fresh, area, usable);
+            std::free(area);
+        } else {
+            fresh = static_cast<char*>(std::realloc(area, total));
+        }
+    }
+    reinterpret_cast<head*>(fresh)->size = static_cast<size_t>(size);
+    next_of(fresh, total) = next;
+    if (previous != nullptr) next_of(previous, chain_total(reinterpret_cast<head*>(previous)->size)) = fresh;
+    else first = fresh;
+    if (next != nullptr) reinterpret_cast<head*>(next)->previous = fresh;
+    else last = fresh;
+    flags_of(fresh, total) = 0x7FFFFFFF;
+    if (static_cast<size_t>(size) > old_size)
+        plain_fill(fresh + sizeof(head) + old_size, 0, static_cast<size_t>(size) - old_size);
+    return fresh + sizeof(head);
 }
 
 __attribute__((noipa)) int release(void* user) {
     if (user == nullptr) return 0;
-    int16_t state;
-    std::memcpy(&state, static_cast<char*>(user) - 4, sizeof state);
-    if (state == 12345 || state == 12347 || state == 12349) return 1;   /* a pool object: not here */
+    if (is_pool_state(user)) return 1;   /* a pool object: not here */
     char* area = static_cast<char*>(user) - sizeof(head);
     size_t total = chain_total(reinterpret_cast<head*>(area)->size);
     char* previous = reinterpret_cast<head*>(area)->previous;
     char* next = next_of(area, total);
-    if ((previous == nullptr) != (area == first) || (next == nullptr) != (area == last) ||
-        (previous != nullptr && next_of(previous, chain_total(reinterpret_cast<head*>(previous)->size)) != area) ||
-        (next != nullptr && reinterpret_cast<head*>(next)->previous != area))
-        std::abort();
+    if (!links_hold(area, previous, next)) std::abort();
     if (previous != nullptr) next_of(previous, chain_total(reinterpret_cast<head*>(previous)->size)) = next;
     else first = next;
     if (next != nullptr) reinterpret_cast<head*>(next)->previous = previous;
@@ -340,8 +391,9 @@ void growth() {
     for (int final_size : {1024, 65536}) {
         pair_spec spec{"relocmem", "relocmem growth by 16 B vs realloc+memset", "16 B to " + std::to_string(final_size) + " B",
                        {goal_kind::ratio_at_most, 1.5, 0}, 0,
-                       "floor: the framed total by the required three-way choice (at or below 1,016 B a move unless the "
-                       "heap's usable size holds it), growth zeroed, 0xFF on release"};
+                       "floor: calls doing the chain block's steps (state word, link check, the framed total by the three-way "
+                       "choice: at or below 1,016 B a move unless the heap's usable size holds it; relink, growth zeroed; "
+                       "0xFF on release)"};
         auto ours = [final_size](benchmark::State& state) {
             for (auto _ : state) {
                 void* p = getmem(16, 0);
@@ -361,33 +413,14 @@ void growth() {
                 std::free(p);
             }
         };
-        // The C heap doing what resizing a chain block must: the framed total, and at or below
-        // 1,016 bytes the three-way choice (the heap's reallocation only where its usable size
-        // already holds the new total, else allocate, copy the usable size, release), the growth
-        // zeroed, the 0xFF overwrite on release.
+        // The chain block's steps written plainly, as calls: getmem's, relocmem's for each 16
+        // bytes (state word, link check, the three-way choice, relink, growth zeroed), rlsmem's.
         auto floor = [final_size](benchmark::State& state) {
             for (auto _ : state) {
-                char* p = static_cast<char*>(std::malloc(chain_total(16)));
-                std::memset(p, 0, chain_total(16));
-                for (int size = 32; size <= final_size; size += 16) {
-                    size_t total = chain_total(size);
-                    if (total > 1016) {
-                        p = static_cast<char*>(std::realloc(p, total));
-                    } else {
-                        size_t usable = malloc_usable_size(p);
-                        if (usable < total) {
-                            char* fresh = static_cast<char*>(std::malloc(total));
-                            std::memcpy(fresh, p, usable);
-                            std::free(p);
-                            p = fresh;
-                        } else {
-                            p = static_cast<char*>(std::realloc(p, total));
-                        }
-                    }
-                    std::memset(p + total - 32, 0, 16);
-                }
+                void* p = plain_chain::take(16);
+                for (int size = 32; size <= final_size; size += 16) p = plain_chain::resize(p, size);
                 benchmark::DoNotOptimize(p);
-                release_overwritten(p, chain_total(final_size));
+                plain_chain::release(p);
             }
         };
         add_pair(spec, ours, peer, floor);
@@ -418,10 +451,6 @@ struct plain_area {
     /* the data follows */
     char* data() { return reinterpret_cast<char*>(this + 1); }
 };
-/* memset and memcpy as library calls: expanded inline for a bounded size they become string
- * instructions, which start slowly (the runtime calls them the same way). */
-__attribute__((noipa)) void plain_fill(void* p, int byte, size_t n) { std::memset(p, byte, n); }
-__attribute__((noipa)) void plain_copy(void* to, const void* from, size_t n) { std::memcpy(to, from, n); }
 
 plain_area* plain_first = nullptr;
 plain_area* plain_last = nullptr;
