@@ -288,14 +288,20 @@ void sort_pairs() {
     }
 }
 
-/* The floor of bsearch_array: the required halving written plainly, for the caller's loop to
- * take in (a three-way comparison, the search stops on an equal answer). */
-inline __attribute__((always_inline)) int plain_halving(const int* base, int n, array_compare compare, int key,
-                                                        int* position) {
+/* The floor of bsearch_array: the required halving written plainly as a function of the same
+ * arguments (a three-way comparison through the caller's function, the element size at run
+ * time, the search stops on an equal answer). */
+__attribute__((noipa)) int plain_halving(int n, array_compare compare, int element_size, const void* key, void** array,
+                                         int* position, void* extra) {
+    if (n <= 0) {
+        *position = 0;
+        return 0;
+    }
+    const char* base = static_cast<const char*>(*array);
     int low = 0, high = n - 1, middle = 0, order = 0;
     while (low <= high) {
         middle = low + (high - low) / 2;
-        order = compare(&key, base + middle, nullptr);
+        order = compare(key, base + static_cast<size_t>(middle) * static_cast<size_t>(element_size), extra);
         if (order == 0) {
             *position = middle;
             return 1;
@@ -318,8 +324,8 @@ void bsearch_pairs() {
             for (int i = 0; i < 4096; ++i) keys.push_back(static_cast<int>(random() % (2u * n)));  /* half missing */
         };
         add_pair({"bsearch", "bsearch_array vs std::lower_bound, 4,096 keys", size, {goal_kind::ratio_at_most, 1.05, 0}, 0,
-                  "floor: the required halving written plainly in the caller's loop (three-way comparison, the "
-                  "search stops on an equal answer)"},
+                  "floor: the required halving written plainly as a function of the same arguments (three-way "
+                  "comparison, element size at run time, the search stops on an equal answer)"},
                  [make, n](benchmark::State& state) {
                      std::vector<int> sorted, keys;
                      make(sorted, keys);
@@ -354,13 +360,10 @@ void bsearch_pairs() {
                  [make, n](benchmark::State& state) {
                      std::vector<int> sorted, keys;
                      make(sorted, keys);
-                     static array_compare volatile compare_at = compare_array;   /* a call through a pointer, as the peer's */
-                     array_compare compare = compare_at;
-                     const int* base = sorted.data();
+                     void* array = sorted.data();
                      for (int key : keys) {
                          int position = -1, expected = -1;
-                         void* array = sorted.data();
-                         vt_bench::require(plain_halving(base, n, compare, key, &position) ==
+                         vt_bench::require(plain_halving(n, compare_array, sizeof(int), &key, &array, &position, nullptr) ==
                                                    bsearch_array(n, compare_array, sizeof(int), &key, &array, &expected, nullptr) &&
                                                position == expected,
                                            "bsearch floor");
@@ -368,7 +371,7 @@ void bsearch_pairs() {
                      for (auto _ : state)
                          for (int key : keys) {
                              int position;
-                             benchmark::DoNotOptimize(plain_halving(base, n, compare, key, &position));
+                             benchmark::DoNotOptimize(plain_halving(n, compare_array, sizeof(int), &key, &array, &position, nullptr));
                              benchmark::DoNotOptimize(position);
                          }
                  });
