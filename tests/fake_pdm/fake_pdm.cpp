@@ -8,13 +8,17 @@ namespace fake_pdm {
 
 std::vector<std::string> calls;
 std::map<std::string, int> answers;
+bool count_only = false;
+size_t counted = 0;
 
 void reset() {
     calls.clear();
     answers.clear();
+    counted = 0;
 }
 
 static int answer(const char* name, int default_answer) {
+    if (answers.empty()) return default_answer;
     auto found = answers.find(name);
     return found != answers.end() ? found->second : default_answer;
 }
@@ -23,12 +27,14 @@ static int answer(const char* name, int default_answer) {
 
 #define FAKE_PLAIN(name)                                  \
     int name(void) {                                      \
-        fake_pdm::calls.push_back(#name);                 \
+        if (fake_pdm::count_only) ++fake_pdm::counted;    \
+        else fake_pdm::calls.push_back(#name);            \
         return fake_pdm::answer(#name, 0);                \
     }
 #define FAKE_TEXT(name, default_answer)                                               \
     int name(const char* text) {                                                      \
-        fake_pdm::calls.push_back(std::string(#name "(") + (text ? text : "<null>") + ")"); \
+        if (fake_pdm::count_only) ++fake_pdm::counted;                                \
+        else fake_pdm::calls.push_back(std::string(#name "(") + (text ? text : "<null>") + ")"); \
         return fake_pdm::answer(#name, default_answer);                               \
     }
 

@@ -2,6 +2,7 @@
 #ifndef VT_TEST_FAKE_PDM_H
 #define VT_TEST_FAKE_PDM_H
 
+#include <cstddef>
 #include <map>
 #include <string>
 #include <vector>
@@ -12,6 +13,11 @@ namespace fake_pdm {
 extern std::vector<std::string> calls;
 // Answers by function name; a function not listed answers 0, BeforeSave answers 1.
 extern std::map<std::string, int> answers;
+
+// With count_only set, a call is only counted in `counted` (reset() zeroes it), not recorded:
+// for measurements in which the recording itself would be most of the time.
+extern bool count_only;
+extern size_t counted;
 
 void reset();
 
