@@ -6,7 +6,7 @@
 // is the least work the runtime's required behaviour implies (zeroing new memory, the 0xFF
 // overwrite on release...), done the plainest way, so that the table can say how much of our
 // cost the requirement itself sets; the pair's cost note says what the floor does.  Times are the
-// median of the repetitions, in nanoseconds per iteration.  Nothing here depends on the benchmark
+// lower quartile of the repetitions, in nanoseconds per iteration.  Nothing here depends on the benchmark
 // library, so the judging and the table are tested on their own.
 #ifndef VT_BENCH_TABLE_H
 #define VT_BENCH_TABLE_H
@@ -61,6 +61,17 @@ inline double median(std::vector<double> samples) {
     return n % 2 ? samples[n / 2] : (samples[n / 2 - 1] + samples[n / 2]) / 2;
 }
 
+// The lower quartile of the samples (the same rank the spread uses); NaN for none.  A pair is
+// judged on it: the load of a shared machine only ever adds time, and it comes in bursts that
+// slow a whole repetition by up to ~1.8x, so that one side's median could fall among the slowed
+// repetitions and the other's not.  A quarter of the repetitions must be as fast for the
+// quartile to show it, so one lucky repetition does not decide it either.
+inline double lower_quartile(std::vector<double> samples) {
+    if (samples.empty()) return NAN;
+    std::sort(samples.begin(), samples.end());
+    return samples[(samples.size() - 1) / 4];
+}
+
 // The spread of the samples around their median: (upper quartile - lower quartile) / median.
 inline double spread(std::vector<double> samples) {
     if (samples.size() < 2) return 0;
@@ -101,7 +112,7 @@ inline std::string goal_text(const pair_spec& spec) {
     return text;
 }
 
-// Judges one pair from the medians (floor NaN when the pair has none).
+// Judges one pair from its sides' times (floor NaN when the pair has none).
 inline row judge(const pair_spec& spec, double ours, double peer, double floor) {
     row r;
     r.operation = spec.operation;
@@ -141,7 +152,7 @@ inline row judge(const pair_spec& spec, double ours, double peer, double floor) 
     return r;
 }
 
-// Whether a pair's medians lie within `margin` (a fraction) of its goal's limit, either side of
+// Whether a pair's times lie within `margin` (a fraction) of its goal's limit, either side of
 // it: for a ratio goal the ratio within margin of the limit, for an extra-time goal the extra time
 // within margin of the peer's time from the limit, for an absolute goal ours within margin of it.
 // A missing measurement is not near anything: it misses whatever is measured again.
@@ -222,6 +233,11 @@ struct results {
         auto it = samples.find(name);
         return it == samples.end() ? NAN : median(it->second);
     }
+    // The time a side is judged on.
+    double time_of(const std::string& name) const {
+        auto it = samples.find(name);
+        return it == samples.end() ? NAN : lower_quartile(it->second);
+    }
     double spread_of(const std::string& name) const {
         auto it = samples.find(name);
         return it == samples.end() ? 0 : spread(it->second);
@@ -233,7 +249,7 @@ struct results {
         for (const pair_spec& spec : specs) {
             std::string ours = bench_name(spec, "ours"), peer = bench_name(spec, "peer");
             if (!has(ours) || (!spec.solo && !has(peer))) continue;
-            rows.push_back(judge(spec, median_of(ours), median_of(peer), median_of(bench_name(spec, "floor"))));
+            rows.push_back(judge(spec, time_of(ours), time_of(peer), time_of(bench_name(spec, "floor"))));
         }
         return rows;
     }
@@ -247,7 +263,7 @@ struct results {
     }
 
     // The pairs whose verdict one more measurement could still turn: those that spread more than
-    // spread_limit, those with a goal whose medians lie within `margin` of its limit (either side
+    // spread_limit, those with a goal whose times lie within `margin` of its limit (either side
     // of it, so that a narrow meet is measured again as much as a narrow miss), and those whose
     // ours/floor lies within `margin` of the 1.3 that a goal beyond the floor leaves.
     std::vector<const pair_spec*> unsettled(const std::vector<pair_spec>& specs, double spread_limit,
@@ -256,9 +272,9 @@ struct results {
         for (const pair_spec& spec : specs) {
             std::string ours = bench_name(spec, "ours"), peer = bench_name(spec, "peer");
             if (!has(ours) || (!spec.solo && !has(peer))) continue;
-            double floor = median_of(bench_name(spec, "floor"));
-            if (is_noisy(spec, spread_limit) || near_goal(spec, median_of(ours), median_of(peer), margin) ||
-                near_floor_bound(median_of(ours), floor, margin))
+            double floor = time_of(bench_name(spec, "floor"));
+            if (is_noisy(spec, spread_limit) || near_goal(spec, time_of(ours), time_of(peer), margin) ||
+                near_floor_bound(time_of(ours), floor, margin))
                 out.push_back(&spec);
         }
         return out;

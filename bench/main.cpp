@@ -1,7 +1,7 @@
 // The benchmark program: runs every pair (ours against the peer a user would pick instead) in one
 // process, pair by pair, with the repetitions of a pair's sides in random interleaving so that
 // load on the shared machine hits both sides alike; measures again the pairs whose repetitions
-// spread widely or whose medians lie near their goal; and writes the table.
+// spread widely or whose times lie near their goal; and writes the table.
 //
 //   vt_bench [--table=FILE] [--results=FILE] [--rerun-spread=0.25] [--rerun-margin=0.10]
 //            [--rerun-rounds=4] [--check] [benchmark flags]
@@ -10,7 +10,7 @@
 // on standard error (the table and the results file are written all the same).
 // --table writes the markdown table (with the machine it ran on) to FILE; --results replaces
 // the part of FILE between the lines "<!-- table begin -->" and "<!-- table end -->" with it.
-// Times are CPU time per iteration, the median of the repetitions.  The C heap keeps its memory
+// Times are CPU time per iteration, the lower quartile of the repetitions.  The C heap keeps its memory
 // (no mmap per large block, no trimming), as a long-running host process's heap does.
 #include <malloc.h>
 
@@ -231,7 +231,7 @@ int main(int argc, char** argv) {
     for (const pair_spec* spec : wanted) benchmark::RunSpecifiedBenchmarks(&report, pair_pattern(*spec));
 
     // Pairs whose verdict another window could turn (their samples spread widely, or their
-    // medians lie near the goal, on either side of it) get one more window per round; its
+    // times lie near the goal, on either side of it) get one more window per round; its
     // repetitions join the old ones, every side's alike.
     for (int round = 0; round < rerun_rounds; ++round) {
         std::vector<const pair_spec*> again;
