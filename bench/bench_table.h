@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <map>
 #include <string>
 #include <vector>
@@ -276,6 +277,40 @@ struct results {
             if (is_noisy(spec, spread_limit) || near_goal(spec, time_of(ours), time_of(peer), margin) ||
                 near_floor_bound(time_of(ours), floor, margin))
                 out.push_back(&spec);
+        }
+        return out;
+    }
+
+    // Adds the samples another process printed, one "SAMPLE<tab>name<tab>value" line each;
+    // false when there was none.
+    bool add_printed(const std::string& text) {
+        bool any = false;
+        size_t at = 0;
+        while (at < text.size()) {
+            size_t end = text.find('\n', at);
+            if (end == std::string::npos) end = text.size();
+            std::string line = text.substr(at, end - at);
+            at = end + 1;
+            if (line.rfind("SAMPLE\t", 0) != 0) continue;
+            size_t tab = line.find('\t', 7);
+            if (tab == std::string::npos) continue;
+            char* stop = nullptr;
+            double value = std::strtod(line.c_str() + tab + 1, &stop);
+            if (stop == line.c_str() + tab + 1 || !std::isfinite(value)) continue;
+            samples[line.substr(7, tab - 7)].push_back(value);
+            any = true;
+        }
+        return any;
+    }
+
+    // The measured pairs with a goal that they miss.
+    std::vector<const pair_spec*> missing(const std::vector<pair_spec>& specs) const {
+        std::vector<const pair_spec*> out;
+        for (const pair_spec& spec : specs) {
+            std::string ours = bench_name(spec, "ours"), peer = bench_name(spec, "peer");
+            if (!has(ours) || (!spec.solo && !has(peer))) continue;
+            row r = judge(spec, time_of(ours), time_of(peer), time_of(bench_name(spec, "floor")));
+            if (r.judged && !r.met) out.push_back(&spec);
         }
         return out;
     }

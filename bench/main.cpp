@@ -1,9 +1,11 @@
-// The benchmark program: runs every pair (ours against the peer a user would pick instead) in one
-// process, pair by pair, with the repetitions of a pair's sides in random interleaving so that
-// load on the shared machine hits both sides alike; measures again the pairs whose repetitions
-// spread widely or whose times lie near their goal; and writes the table.
+// The benchmark program: runs every pair (ours against the peer a user would pick instead) pair
+// by pair, with the repetitions of a pair's sides in random interleaving so that load on the
+// shared machine hits both sides alike; measures again the pairs whose repetitions spread widely
+// or whose times lie near their goal, then those and the pairs that miss once more in a fresh
+// process (--processes=1 leaves that out; --samples-only is how that process is asked); and
+// writes the table.
 //
-//   vt_bench [--table=FILE] [--results=FILE] [--rerun-spread=0.25] [--rerun-margin=0.10]
+//   vt_bench [--table=FILE] [--results=FILE] [--rerun-spread=0.25] [--rerun-margin=0.10] [--processes=2]
 //            [--rerun-rounds=4] [--check] [benchmark flags]
 //
 // --check makes the exit status 1 when a pair with a goal misses it, after printing the misses
@@ -13,6 +15,7 @@
 // Times are CPU time per iteration, the lower quartile of the repetitions.  The C heap keeps its memory
 // (no mmap per large block, no trimming), as a long-running host process's heap does.
 #include <malloc.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -145,6 +148,25 @@ std::vector<const pair_spec*> selected(const std::vector<pair_spec>& specs, cons
     return out;
 }
 
+// This program's file (the shell that runs a command has its own /proc/self).
+std::string own_path() {
+    char path[4096];
+    ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
+    if (length <= 0) return "vt_bench";
+    path[length] = 0;
+    return path;
+}
+
+// A word for the shell: in single quotes, a quote inside written as '\''.
+std::string shell_quoted(const std::string& text) {
+    std::string out = "'";
+    for (char c : text) {
+        if (c == '\'') out += "'\\''";
+        else out += c;
+    }
+    return out + "'";
+}
+
 std::string read_file(const char* path) {
     std::ifstream in(path);
     std::stringstream text;
@@ -185,7 +207,8 @@ int main(int argc, char** argv) {
     double rerun_spread = 0.25;
     double rerun_margin = 0.10;
     int rerun_rounds = 4;
-    bool check = false;
+    int processes = 2;
+    bool check = false, samples_only = false;
     std::vector<char*> args{argv[0]};
     bool has_repetitions = false, has_interleaving = false, has_min_time = false;
     for (int i = 1; i < argc; ++i) {
@@ -194,6 +217,8 @@ int main(int argc, char** argv) {
         else if (std::strncmp(argv[i], "--rerun-spread=", 15) == 0) rerun_spread = std::atof(argv[i] + 15);
         else if (std::strncmp(argv[i], "--rerun-rounds=", 15) == 0) rerun_rounds = std::atoi(argv[i] + 15);
         else if (std::strncmp(argv[i], "--rerun-margin=", 15) == 0) rerun_margin = std::atof(argv[i] + 15);
+        else if (std::strncmp(argv[i], "--processes=", 12) == 0) processes = std::atoi(argv[i] + 12);
+        else if (std::strcmp(argv[i], "--samples-only") == 0) samples_only = true;
         else if (std::strcmp(argv[i], "--check") == 0) check = true;
         else {
             has_repetitions |= std::strncmp(argv[i], "--benchmark_repetitions", 23) == 0;
@@ -209,6 +234,10 @@ int main(int argc, char** argv) {
     if (!has_interleaving) args.push_back(interleaving);
     if (!has_min_time) args.push_back(min_time);
     for (void (*add)() : pair_adders()) add();
+    // The benchmark flags as given, for a fresh process (Initialize takes them out of args).
+    std::vector<std::string> flags;
+    for (size_t i = 1; i < args.size(); ++i)
+        if (std::strncmp(args[i], "--benchmark_filter", 18) != 0) flags.push_back(args[i]);
     int count = static_cast<int>(args.size());
     args.push_back(nullptr);
     benchmark::Initialize(&count, args.data());
@@ -240,6 +269,43 @@ int main(int argc, char** argv) {
         if (again.empty()) break;
         std::fprintf(stderr, "vt_bench: %zu pairs noisy or near their goal, measuring them again\n", again.size());
         for (const pair_spec* spec : again) benchmark::RunSpecifiedBenchmarks(&report, pair_pattern(*spec));
+    }
+
+    // A process that measures for another prints its samples and stops.
+    if (samples_only) {
+        for (const auto& [name, values] : all.samples)
+            for (double value : values) std::printf("SAMPLE\t%s\t%.6g\n", name.c_str(), value);
+        benchmark::Shutdown();
+        return 0;
+    }
+
+    // Some of what a pair measures is fixed once per process (where the heap, the stack and the
+    // code land), and more windows in the same process cannot undo it: pairs still unsettled, or
+    // missing their goal, are measured again in a fresh process, whose samples join these.
+    for (int process = 1; process < processes; ++process) {
+        std::vector<const pair_spec*> again;
+        for (const std::vector<const pair_spec*>& list :
+             {all.unsettled(pair_specs(), rerun_spread, rerun_margin), all.missing(pair_specs())})
+            for (const pair_spec* spec : list)
+                if (std::find(wanted.begin(), wanted.end(), spec) != wanted.end() &&
+                    std::find(again.begin(), again.end(), spec) == again.end())
+                    again.push_back(spec);
+        if (again.empty()) break;
+        std::fprintf(stderr, "vt_bench: %zu pairs unsettled or missing their goal, measuring them in a fresh process\n",
+                     again.size());
+        std::string pattern = "^(";
+        for (const pair_spec* spec : again) {
+            if (pattern.size() > 2) pattern += '|';
+            pattern += regex_escape(bench_name(*spec, ""));
+        }
+        pattern += ")";
+        std::string command = shell_quoted(own_path()) + " --samples-only --processes=1" +
+                              " --rerun-spread=" + std::to_string(rerun_spread) + " --rerun-margin=" +
+                              std::to_string(rerun_margin) + " --rerun-rounds=" + std::to_string(rerun_rounds) +
+                              " " + shell_quoted("--benchmark_filter=" + pattern);
+        for (const std::string& flag : flags) command += " " + shell_quoted(flag);
+        if (!all.add_printed(output_of(command)))
+            std::fprintf(stderr, "vt_bench: the fresh process measured nothing\n");
     }
 
     std::vector<row> rows = all.table(pair_specs());

@@ -202,6 +202,22 @@ TEST(BenchResults, UnsettledPairsAreTheNoisyAndTheNearOnesThatWereMeasured) {
     EXPECT_EQ(again[2]->size, "256 B");
 }
 
+TEST(BenchResults, AnotherProcessesSamplesJoinAndMissesAreListed) {
+    pair_spec spec = spec_with(goal_kind::ratio_at_most, 1.0);
+    results all;
+    all.samples["op/16 B/ours"] = {30, 30, 30};
+    all.samples["op/16 B/peer"] = {10, 10, 10};
+    ASSERT_EQ(all.missing({spec}).size(), 1u);
+    // Progress lines, a line without a value and a name with blanks and a comma are told apart.
+    EXPECT_TRUE(all.add_printed("op/16 B/ours 9 ns\nSAMPLE\top/16 B/ours\t9\nSAMPLE\top/16 B/ours\t9\n"
+                                "SAMPLE\top/16 B/ours\t9\nSAMPLE\top/16 B/ours\t9\nSAMPLE\top/16 B/ours\t\n"
+                                "SAMPLE\top/1 × 1,000/peer\t2.5e3"));
+    EXPECT_EQ(all.samples["op/16 B/ours"].size(), 7u);
+    EXPECT_EQ(all.samples["op/1 × 1,000/peer"], std::vector<double>{2500});
+    EXPECT_TRUE(all.missing({spec}).empty());   // 9 9 9 9 30 30 30: the quartile is 9
+    EXPECT_FALSE(all.add_printed("vt_bench: nothing\n"));
+}
+
 TEST(BenchResults, SoloPairsAreTabledWithoutAPeerAndJudgedOnOursAlone) {
     pair_spec start = spec_with(goal_kind::ours_us_below, 200);
     start.solo = true;
