@@ -3,6 +3,8 @@
 // conversions, the one-character operations, and the failure texts of the message log.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <cstring>
 #include <memory>
 #include <string>
@@ -212,6 +214,33 @@ TEST_F(Conversion, EucSequencesCutShortAtTheEndStayInsideTheSource) {
     }
     // The leading ASCII survives; the cut character yields one unit at most.
     EXPECT_EQ(wide_of(1, "A\xA4").substr(0, 1), u"A");
+}
+
+// Every JIS X 0208 row/cell in EUC, then all of them again backwards, in one string: each
+// character must come out as it does when converted alone, however often it recurs and whatever
+// else the string holds before it.
+TEST_F(Conversion, EucCharactersConvertInAStringAsTheyDoAlone) {
+    lang_set(1);
+    std::vector<std::string> characters;
+    for (int j1 = 0x21; j1 <= 0x7E; ++j1)
+        for (int j2 = 0x21; j2 <= 0x7E; ++j2)
+            characters.push_back({static_cast<char>(j1 | 0x80), static_cast<char>(j2 | 0x80)});
+    characters.push_back("\xA4\x41");   // a pair cut short by a byte outside EUC
+    std::string text;
+    std::u16string expected;
+    for (int round = 0; round < 2; ++round) {
+        for (const std::string& character : characters) {
+            char16_t alone[4] = {};
+            euc_str_to_unicode_str(alone, character.c_str());
+            text += character;
+            expected += alone;
+            if (alone[0] == 0) expected += u'\0';   // the zero unit a bad pair stores
+        }
+        std::reverse(characters.begin(), characters.end());
+    }
+    std::vector<char16_t> out(text.size() + 1, wide_guard);
+    euc_str_to_unicode_str(out.data(), text.c_str());
+    EXPECT_EQ(std::u16string(out.data(), expected.size()), expected);
 }
 
 TEST_F(Conversion, EucByte0xFFEndsTheConversion) {
