@@ -11,6 +11,11 @@ namespace {
 
 using namespace vt_bench;
 
+pair_spec with_size(pair_spec spec, const char* size) {
+    spec.size = size;
+    return spec;
+}
+
 pair_spec spec_with(goal_kind kind, double limit, double min_gbps = 0, double bytes = 0) {
     pair_spec spec;
     spec.id = "op";
@@ -127,10 +132,8 @@ TEST(BenchFormat, MarkdownEscapesPipesInCells) {
 
 TEST(BenchResults, PairsNeedBothSidesAndNoisyPairsAreFound) {
     pair_spec a = spec_with(goal_kind::ratio_at_most, 1.0);
-    pair_spec b = a;
-    b.size = "32 B";
-    pair_spec c = a;
-    c.size = "64 B";
+    pair_spec b = with_size(a, "32 B");
+    pair_spec c = with_size(a, "64 B");
     results all;
     all.samples["op/16 B/ours"] = {10, 10, 10};
     all.samples["op/16 B/peer"] = {20, 20, 20};
@@ -170,16 +173,11 @@ TEST(BenchResults, NearGoalCountsEitherSideOfTheLimitForEveryKindOfGoal) {
 
 TEST(BenchResults, UnsettledPairsAreTheNoisyAndTheNearOnesThatWereMeasured) {
     pair_spec near = spec_with(goal_kind::ratio_at_most, 1.0);
-    pair_spec clear = near;
-    clear.size = "32 B";
-    pair_spec noisy = near;
-    noisy.size = "64 B";
-    pair_spec unmeasured = near;
-    unmeasured.size = "128 B";
-    pair_spec near_floor = near;
-    near_floor.size = "256 B";
-    pair_spec far_floor = near;
-    far_floor.size = "512 B";
+    pair_spec clear = with_size(near, "32 B");
+    pair_spec noisy = with_size(near, "64 B");
+    pair_spec unmeasured = with_size(near, "128 B");
+    pair_spec near_floor = with_size(near, "256 B");
+    pair_spec far_floor = with_size(near, "512 B");
     results all;
     all.samples["op/16 B/ours"] = {10.4, 10.5, 10.6};
     all.samples["op/16 B/peer"] = {10, 10, 10};
