@@ -255,14 +255,6 @@ struct results {
         return rows;
     }
 
-    // The pairs whose ours, peer or floor samples spread more than the limit.
-    std::vector<const pair_spec*> noisy(const std::vector<pair_spec>& specs, double limit) const {
-        std::vector<const pair_spec*> out;
-        for (const pair_spec& spec : specs)
-            if (is_noisy(spec, limit)) out.push_back(&spec);
-        return out;
-    }
-
     // The pairs whose verdict one more measurement could still turn: those that spread more than
     // spread_limit, those with a goal whose times lie within `margin` of its limit (either side
     // of it, so that a narrow meet is measured again as much as a narrow miss), and those whose
@@ -316,6 +308,7 @@ struct results {
     }
 
 private:
+    // Whether the pair's ours, peer or floor samples spread more than the limit.
     bool is_noisy(const pair_spec& spec, double limit) const {
         for (const char* side : {"ours", "peer", "floor"})
             if (spread_of(bench_name(spec, side)) > limit) return true;

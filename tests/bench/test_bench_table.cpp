@@ -141,13 +141,13 @@ TEST(BenchResults, PairsNeedBothSidesAndNoisyPairsAreFound) {
     all.samples["op/32 B/ours"] = {10, 10, 10};         // no peer: not tabled
     all.samples["op/64 B/ours"] = {30, 30, 30};
     all.samples["op/64 B/peer"] = {10, 10, 10};
-    const std::vector<pair_spec> specs = {a, b, c};   // noisy() points into it
+    const std::vector<pair_spec> specs = {a, b, c};   // unsettled() points into it
     std::vector<row> rows = all.table(specs);
     ASSERT_EQ(rows.size(), 2u);
     EXPECT_EQ(rows[0].size, "16 B");
     EXPECT_EQ(rows[0].ratio, "0.50");
     EXPECT_EQ(rows[1].size, "64 B");
-    std::vector<const pair_spec*> noisy = all.noisy(specs, 0.10);
+    std::vector<const pair_spec*> noisy = all.unsettled(specs, 0.10, 0);   // by the spread alone
     ASSERT_EQ(noisy.size(), 1u);
     EXPECT_EQ(noisy[0]->size, "16 B");
     EXPECT_EQ(verdict_summary(rows), "2 pairs with a goal: 1 meet, 1 miss. Missing: op vs peer (64 B, 3.00).");
