@@ -33,6 +33,11 @@ std::string output_of(const std::string& command);
 // worth comparing when both do the same work.
 void require(bool same, const char* what);
 
+// Times `run` with the client-library stand-in counting its calls instead of recording their
+// texts (the recording, heap strings of ~40 ns a call, was most of a hook's time and spread),
+// then checks that each run made `calls` calls.
+void time_counted(benchmark::State& state, int (*run)(), size_t calls);
+
 // The adders of every file; main calls them once the benchmark library is set up (not during
 // static initialisation, when the runtime's own globals may not be ready).
 std::vector<void (*)()>& pair_adders();

@@ -313,40 +313,48 @@ __attribute__((noipa)) int plain_halving(int n, array_compare compare, int eleme
     return 0;
 }
 
+using search_fn = int (*)(int, array_compare, int, const void*, void**, int*, void*);
+
+/* n even ints and 4,096 keys, half of them missing. */
+void make_search(int n, std::vector<int>& sorted, std::vector<int>& keys) {
+    sorted.resize(n);
+    for (int i = 0; i < n; ++i) sorted[i] = 2 * i;
+    std::mt19937 random(n);
+    keys.clear();
+    for (int i = 0; i < 4096; ++i) keys.push_back(static_cast<int>(random() % (2u * n)));
+}
+
+/* A side that searches the keys with bsearch_array or its floor (a template argument, so that
+ * each is called directly), after checking every answer against std::lower_bound. */
+template <search_fn Search>
+void time_search(benchmark::State& state, int n, const char* what) {
+    std::vector<int> sorted, keys;
+    make_search(n, sorted, keys);
+    void* array = sorted.data();
+    for (int key : keys) {
+        int position = -1;
+        int found = Search(n, compare_array, sizeof(int), &key, &array, &position, nullptr);
+        auto it = std::lower_bound(sorted.begin(), sorted.end(), key);
+        vt_bench::require(found == (it != sorted.end() && *it == key) && position == it - sorted.begin(), what);
+    }
+    for (auto _ : state)
+        for (int key : keys) {
+            int position;
+            benchmark::DoNotOptimize(Search(n, compare_array, sizeof(int), &key, &array, &position, nullptr));
+            benchmark::DoNotOptimize(position);
+        }
+}
+
 void bsearch_pairs() {
     for (int n : {100, 10000, 1000000}) {
         std::string size = std::to_string(n) + " ints";
-        auto make = [n](std::vector<int>& sorted, std::vector<int>& keys) {
-            sorted.resize(n);
-            for (int i = 0; i < n; ++i) sorted[i] = 2 * i;
-            std::mt19937 random(n);
-            keys.clear();
-            for (int i = 0; i < 4096; ++i) keys.push_back(static_cast<int>(random() % (2u * n)));  /* half missing */
-        };
         add_pair({"bsearch", "bsearch_array vs std::lower_bound, 4,096 keys", size, {goal_kind::ratio_at_most, 1.05, 0}, 0,
                   "floor: the required halving written plainly as a function of the same arguments (three-way "
                   "comparison, element size at run time, the search stops on an equal answer)"},
-                 [make, n](benchmark::State& state) {
+                 [n](benchmark::State& state) { time_search<bsearch_array>(state, n, "bsearch_array"); },
+                 [n](benchmark::State& state) {
                      std::vector<int> sorted, keys;
-                     make(sorted, keys);
-                     void* array = sorted.data();
-                     for (int key : keys) {
-                         int position = -1;
-                         int found = bsearch_array(n, compare_array, sizeof(int), &key, &array, &position, nullptr);
-                         auto it = std::lower_bound(sorted.begin(), sorted.end(), key);
-                         vt_bench::require(found == (it != sorted.end() && *it == key) && position == it - sorted.begin(),
-                                           "bsearch_array");
-                     }
-                     for (auto _ : state)
-                         for (int key : keys) {
-                             int position;
-                             benchmark::DoNotOptimize(bsearch_array(n, compare_array, sizeof(int), &key, &array, &position, nullptr));
-                             benchmark::DoNotOptimize(position);
-                         }
-                 },
-                 [make](benchmark::State& state) {
-                     std::vector<int> sorted, keys;
-                     make(sorted, keys);
+                     make_search(n, sorted, keys);
                      array_compare compare = compare_array;
                      benchmark::DoNotOptimize(compare);
                      for (auto _ : state)
@@ -357,24 +365,7 @@ void bsearch_pairs() {
                              benchmark::DoNotOptimize(it);
                          }
                  },
-                 [make, n](benchmark::State& state) {
-                     std::vector<int> sorted, keys;
-                     make(sorted, keys);
-                     void* array = sorted.data();
-                     for (int key : keys) {
-                         int position = -1, expected = -1;
-                         vt_bench::require(plain_halving(n, compare_array, sizeof(int), &key, &array, &position, nullptr) ==
-                                                   bsearch_array(n, compare_array, sizeof(int), &key, &array, &expected, nullptr) &&
-                                               position == expected,
-                                           "bsearch floor");
-                     }
-                     for (auto _ : state)
-                         for (int key : keys) {
-                             int position;
-                             benchmark::DoNotOptimize(plain_halving(n, compare_array, sizeof(int), &key, &array, &position, nullptr));
-                             benchmark::DoNotOptimize(position);
-                         }
-                 });
+                 [n](benchmark::State& state) { time_search<plain_halving>(state, n, "bsearch floor"); });
     }
 }
 

@@ -55,14 +55,7 @@ void record_off_pairs() {
                 fake_pdm::reset();
                 run();
                 vt_bench::require(fake_pdm::calls.size() == p.calls, "both sides make the same client-library calls");
-                /* The stand-in only counts the calls while they are timed: recording their texts
-                 * took most of the time (heap strings, ~40 ns) and most of its spread, against a
-                 * flag test of a fraction of a nanosecond. */
-                fake_pdm::count_only = true;
-                fake_pdm::reset();
-                for (auto _ : state) benchmark::DoNotOptimize(run());
-                fake_pdm::count_only = false;
-                vt_bench::require(fake_pdm::counted == p.calls * state.iterations(), "every timed call reached the client");
+                vt_bench::time_counted(state, run, p.calls);
             };
         };
         add_pair({p.id, p.label, "1 call", {goal_kind::extra_ns_at_most, 1.0, 0}, 0,
@@ -72,5 +65,14 @@ void record_off_pairs() {
 }
 
 }  // namespace
+
+void vt_bench::time_counted(benchmark::State& state, int (*run)(), size_t calls) {
+    fake_pdm::count_only = true;
+    fake_pdm::reset();
+    for (auto _ : state) benchmark::DoNotOptimize(run());
+    fake_pdm::count_only = false;
+    vt_bench::require(fake_pdm::counted == calls * static_cast<size_t>(state.iterations()),
+                      "every timed call reached the client library");
+}
 
 VT_BENCH_PAIRS(record) { record_off_pairs(); }

@@ -224,18 +224,6 @@ int plain_from_host(int (*call)(const char*)) {
     return 0;
 }
 
-/* Times `run` with the client-library stand-in counting its calls instead of recording their
- * texts: the recording (heap strings, ~40 ns a call) was the largest part of both sides of a
- * hook pair and of their spread, and no part of the hook.  Every timed call must reach the
- * stand-in once. */
-void time_counted(benchmark::State& state, int (*run)()) {
-    fake_pdm::count_only = true;
-    fake_pdm::reset();
-    for (auto _ : state) benchmark::DoNotOptimize(run());
-    fake_pdm::count_only = false;
-    vt_bench::require(fake_pdm::counted == static_cast<size_t>(state.iterations()), "one client-library call per event");
-}
-
 /* Times a hook (or its floor) against the minimal host, English, after checking that it makes
  * the client-library call `call`. */
 void run_hook(benchmark::State& state, int (*hook)(), const char* call) {
@@ -246,7 +234,7 @@ void run_hook(benchmark::State& state, int (*hook)(), const char* call) {
     hook();
     vt_bench::require(fake_pdm::calls.size() == 1 && fake_pdm::calls.back() == call,
                       "the hook makes the client-library call of the peer");
-    time_counted(state, hook);
+    vt_bench::time_counted(state, hook, 1);
 }
 
 /* Each hook against the client-library call it ends in, made directly with the key ready. */
@@ -284,7 +272,7 @@ void hook_pairs() {
                                        "the host, bounded copies, two conversions, the key joined, the call)"
                                      : "the peer is the client-library call alone; the goal is on the hook's own time"},
                  [&h](benchmark::State& state) { run_hook(state, h.ours, h.call); },
-                 [&h](benchmark::State& state) { time_counted(state, h.peer); },
+                 [&h](benchmark::State& state) { vt_bench::time_counted(state, h.peer, 1); },
                  floor);
     }
 }
