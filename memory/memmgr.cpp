@@ -59,7 +59,9 @@ struct chain_tail {
 
 constexpr size_t HEAD = (sizeof(chain_head) + 7) & ~size_t(7);
 constexpr size_t TAIL = (sizeof(chain_tail) + 7) & ~size_t(7);
-static_assert(HEAD == 8 || HEAD == 16, "chain head must keep user data 8-aligned");
+static_assert(HEAD == chain_head_size, "the chain head is as memory_internal.h states it");
+static_assert(sizeof(void*) != 4 || (HEAD == 8 && TAIL == 8), "32-bit pointers: an 8-byte head and tail");
+static_assert(sizeof(void*) != 8 || (HEAD == 16 && TAIL == 16), "64-bit pointers: a 16-byte head and tail");
 
 constexpr uint32_t FLAG_BITS = 0x7FFFFFFFu;
 constexpr uint32_t FLAG_XAR = 0x80000000u;

@@ -4,6 +4,12 @@
 
 #include <stddef.h>
 
+/* The head of a chain block, in front of the caller's pointer: the size asked for and the link to
+ * the previous block, padded to keep the data 8-aligned.  8 bytes with 32-bit pointers, 16 with
+ * 64-bit ones (see memmgr.cpp).  Whoever reaches the head from the caller's pointer, the tests
+ * that corrupt it included, steps back by this much. */
+constexpr size_t chain_head_size = sizeof(void*) == 4 ? 8 : 16;
+
 /* relocmem for a caller that fills part of the growth at once: the bytes from filled_from to
  * filled_to (offsets from the user data, inside the growth) are left as the heap gave them
  * instead of being zeroed first.  Everything else is relocmem's. */

@@ -10,6 +10,7 @@
 
 #include "frame/report.h"
 #include "memory/memory.h"
+#include "memory/memory_internal.h"
 #include "platform/platform.h"
 #include "tests/support/child.h"
 
@@ -255,7 +256,7 @@ namespace {
 char* blocks_with_broken_successor(int size, int xar) {
     char* b = static_cast<char*>(getmem(size, xar));
     char* c = static_cast<char*>(getmem(16, 0));
-    std::memset(c - 16, 0x41, 16);
+    std::memset(c - chain_head_size, 0x41, chain_head_size);
     return b;
 }
 }  // namespace
@@ -278,7 +279,7 @@ VT_CHILD(broken_successor_manage_memory) {
 VT_CHILD(broken_successor_array_growth) {
     void* a = XAR_ALLOC(1, 4, 1);
     char* c = static_cast<char*>(getmem(16, 0));
-    std::memset(c - 16, 0x41, 16);
+    std::memset(c - chain_head_size, 0x41, chain_head_size);
     int v[3] = {1, 2, 3};
     XAR_APPEND(&a, 3, v);
     return 0;
