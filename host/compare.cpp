@@ -3,9 +3,10 @@
  * prints its calls there, from inside the session). */
 #include "host/compare.h"
 
+#include <errno.h>
+#include <fcntl.h>
 #include <stdio.h>
 #include <stdlib.h>
-#include <time.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -14,8 +15,12 @@
 
 #ifdef _WIN32
 #include <io.h>
+#include <process.h>
 #else
 #include <unistd.h>
+#endif
+#ifndef O_BINARY
+#define O_BINARY 0
 #endif
 
 #include "host/script.h"
@@ -171,6 +176,25 @@ bool take_compare_option(std::vector<std::string>& args, std::string& recording,
     return true;
 }
 
+/* Creates the file that catches a replay's output, one that no other process holds: its name
+ * carries this process's id and a counter, and it is created only if it does not exist yet.  Two
+ * replays started at once (two administrators, or two scripts) each get their own; neither a
+ * time nor an address would do, as addresses repeat between processes under Wine. */
+static FILE* create_capture(const std::filesystem::path& directory, std::filesystem::path& path) {
+    for (int attempt = 0; attempt < 1000; ++attempt) {
+        path = directory / ("vthost-replay-" + std::to_string(getpid()) + "-" + std::to_string(attempt) + ".txt");
+        int descriptor = open(text_of(path).c_str(), O_RDWR | O_CREAT | O_EXCL | O_BINARY, 0600);
+        if (descriptor < 0) {
+            if (errno == EEXIST) continue;
+            return nullptr;
+        }
+        FILE* file = fdopen(descriptor, "w+b");
+        if (file == nullptr) close(descriptor);
+        return file;
+    }
+    return nullptr;
+}
+
 int run_compare(Options options, const std::vector<std::string>& args, const std::string& recording_path,
                 const std::string& program) {
     if (!options.script.empty()) {
@@ -197,9 +221,8 @@ int run_compare(Options options, const std::vector<std::string>& args, const std
     std::error_code code;
     fs::path directory = fs::temp_directory_path(code);
     if (code) directory = ".";
-    fs::path capture_path = directory / ("vthost-replay-" + std::to_string(time(nullptr)) + "-" +
-                                         std::to_string(reinterpret_cast<uintptr_t>(&options) & 0xFFFFF) + ".txt");
-    FILE* capture = fopen(text_of(capture_path).c_str(), "w+b");
+    fs::path capture_path;
+    FILE* capture = create_capture(directory, capture_path);
     if (capture == nullptr) {
         fprintf(stderr, "vthost: cannot write %s for the replay's output\n", text_of(capture_path).c_str());
         return 2;
