@@ -1,6 +1,6 @@
 # Checks that need the test programs: the debug channel under Wine, the module suite.
 # Under Wine, the command-code trace is visible on Wine's debug channel for OutputDebugStringA.
-if(CMAKE_CROSSCOMPILING)
+if(CMAKE_CROSSCOMPILING AND VT_REGISTER_TEST_PROGRAMS)
   add_test(NAME wine.command_code_reaches_OutputDebugStringA
            COMMAND sh -c "WINEDEBUG=+debugstr \"$1\" \"$2\" --vt-child new_entity_command 2>&1 | grep -F 'OutputDebugStringA \"VMM_EE_NEW\"'"
                    check ${CMAKE_SOURCE_DIR}/scripts/wine-run $<TARGET_FILE:test_bridge>)
@@ -26,20 +26,29 @@ endif()
 # vthost check on the installed tree and on copies with planted faults; vthost --registry.  The
 # Windows build runs vthost.exe under the emulator.  Where the i686 build (the product) and the
 # x86-64 Windows build exist beside this one, their package and module are checked too.
-if(TARGET vt_vexo AND TARGET vthost AND (NOT CMAKE_CROSSCOMPILING OR VT_RUN_TEST_PROGRAMS))
+if(TARGET vt_vexo AND TARGET vthost AND VT_REGISTER_TEST_PROGRAMS)
   set(VT_I686_BUILD_DIR ${CMAKE_SOURCE_DIR}/build/win CACHE PATH
       "The i686 Windows build whose package vthost check inspects (if built)")
   set(VT_FOREIGN_MODULE ${CMAKE_SOURCE_DIR}/build/win64/bin/vt_vexo.dll CACHE FILEPATH
       "An x86-64 Windows module that vthost check must refuse (if built)")
+  # The machine this build's module and vthost are for: the product's own (i386), the x86-64
+  # Windows test build's, or the native one.  An x86-64 module is foreign to all but its own build.
+  if(WIN32 AND CMAKE_SIZEOF_VOID_P EQUAL 4)
+    set(vt_machine i386)
+  elseif(WIN32)
+    set(vt_machine x86-64)
+  else()
+    set(vt_machine native)
+  endif()
   set(vt_foreign "")
-  if(NOT WIN32)
+  if(NOT vt_machine STREQUAL "x86-64")
     set(vt_foreign ${VT_FOREIGN_MODULE})
   endif()
   add_test(NAME dist.vthost_check_finds_planted_faults
            COMMAND ${CMAKE_COMMAND} -DBUILD_DIR=${CMAKE_BINARY_DIR} -DSOURCE_DIR=${CMAKE_SOURCE_DIR}
                    -DVTHOST=$<TARGET_FILE:vthost> "-DEMULATOR=${CMAKE_CROSSCOMPILING_EMULATOR}"
                    -DMODULE=$<TARGET_FILE_NAME:vt_vexo> -DSTANDIN=$<TARGET_FILE_NAME:VTProeVEXO>
-                   -DLACKING=$<TARGET_FILE:VTProeVEXO_lacking> -DWINDOWS=${WIN32}
+                   -DLACKING=$<TARGET_FILE:VTProeVEXO_lacking> -DWINDOWS=${WIN32} -DMACHINE=${vt_machine}
                    -DFOREIGN=${vt_foreign} -DI686_BUILD=${VT_I686_BUILD_DIR}
                    -P ${CMAKE_SOURCE_DIR}/tests/dist/check-installation.cmake)
   set_tests_properties(dist.vthost_check_finds_planted_faults PROPERTIES LABELS "dist;vthost")
