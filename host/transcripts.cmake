@@ -77,6 +77,10 @@ vthost_session(demo OWN_APPDIR ARGS ${CMAKE_SOURCE_DIR}/examples/demo.vth
         "SwitchDocument\\(\"CloseWindow\"\\)[^\n]*\n.*SwitchDocument\\(\"CloseWindow\"\\)"
         "AfterClose\\(\"" "Stop\\(\\)" "add-in unloaded")
 
+# Its client-library lines, word for word: every build (the i686 product under Wine included)
+# must make the calls the native build makes, with the same arguments and answers.
+vthost_session(demo_library_lines EXPECTED OWN_APPDIR ARGS --quiet ${CMAKE_SOURCE_DIR}/examples/demo.vth)
+
 # ---- failure rehearsal ---------------------------------------------------------------------
 vthost_session(missing_icons_and_brackets EXPECTED
   ARGS --missing ProCmdIconSet,ProCmdCmdIdFind_v ${S}/rehearsal.vth)
