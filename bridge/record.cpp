@@ -34,10 +34,8 @@
 #include "pdmclient/vtpdm.h"
 #include "platform/platform.h"
 #include "text/text.h"
+#include "vt_version.h"
 
-#ifndef VT_VEXO_VERSION
-#define VT_VEXO_VERSION "unknown"
-#endif
 
 namespace {
 

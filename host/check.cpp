@@ -27,6 +27,7 @@
 #include "host/session.h"
 #include "pdmclient/vtpdm.h"
 #include "platform/platform.h"
+#include "vt_version.h"
 
 #ifndef VTHOST_BIN_DIR
 #define VTHOST_BIN_DIR "."
@@ -447,7 +448,7 @@ bool Check::module() {
     if (module_.format == BinaryFacts::PE) {
         if (!module_.is_i386()) {
             fault("module", path, "is not i386: a " + module_.machine_name() + " Windows module, which the 32-bit host cannot load",
-                  "install vt_vexo.dll from the 32-bit package (vt_vexo-1.0.0-win32.zip)");
+                  "install vt_vexo.dll from the 32-bit package (vt-vexo-" VT_VEXO_VERSION ".msi or vt_vexo-" VT_VEXO_VERSION "-win32.zip)");
             good = false;
         }
     } else if (module_.machine != own_machine()) {

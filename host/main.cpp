@@ -9,12 +9,14 @@
 #include "host/compare.h"
 #include "host/registry.h"
 #include "host/session.h"
+#include "vt_version.h"
 
 namespace {
 
 const char usage[] =
     "usage: vthost [options] [SCRIPT]   (no SCRIPT or '-': standard input)\n"
     "       vthost check [--lang CODE|NAME ...] [--no-start] [--json] [--as LOCATION] FILE|DIR\n"
+    "       vthost --version   (alone: print vthost's version and exit)\n"
     "  --registry FILE     load the add-in as the host does from its registry file (protk.dat):\n"
     "                      the module of exec_file, the application directory holding text_dir\n"
     "  --addin PATH        the add-in module (default: the one beside vthost)\n"
@@ -38,6 +40,11 @@ const char usage[] =
 int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
     const std::string program = argc > 0 ? argv[0] : "vthost";
+    /* Alone, --version asks for vthost's own version; with a value it sets the host's. */
+    if (args.size() == 1 && args[0] == "--version") {
+        printf("vthost %s (vt-vexo, %d-bit build)\n", VT_VEXO_VERSION, static_cast<int>(sizeof(void*) * 8));
+        return 0;
+    }
     if (!args.empty() && args[0] == "check")
         return vthost::run_check(std::vector<std::string>(args.begin() + 1, args.end()), program);
     for (const std::string& arg : args) {

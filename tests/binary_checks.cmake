@@ -45,3 +45,17 @@ if(WIN32 AND CMAKE_SIZEOF_VOID_P EQUAL 4)
   set_tests_properties(binary.check_refuses_callee_cleanup PROPERTIES
     LABELS static PASS_REGULAR_EXPRESSION "probe pops its own arguments")
 endif()
+
+# Every Windows module and program carries the project's version in its version resource, in the
+# UTF-16 strings that Windows shows as the file's properties.
+if(WIN32)
+  find_program(VT_STRINGS NAMES ${CMAKE_SYSTEM_PROCESSOR}-w64-mingw32-strings strings)
+  foreach(target vt_vexo VTProeVEXO vthost)
+    if(TARGET ${target} AND VT_STRINGS)
+      add_test(NAME binary.${target}_carries_version_${PROJECT_VERSION}
+               COMMAND sh -c "\"$1\" -el \"$2\" | tr '\\n' ' ' | grep -q \"ProductVersion $3 \"" check
+                       ${VT_STRINGS} $<TARGET_FILE:${target}> ${PROJECT_VERSION})
+      set_tests_properties(binary.${target}_carries_version_${PROJECT_VERSION} PROPERTIES LABELS static)
+    endif()
+  endforeach()
+endif()

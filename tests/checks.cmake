@@ -48,7 +48,7 @@ if(TARGET vt_vexo AND TARGET vthost AND VT_REGISTER_TEST_PROGRAMS)
            COMMAND ${CMAKE_COMMAND} -DBUILD_DIR=${CMAKE_BINARY_DIR} -DSOURCE_DIR=${CMAKE_SOURCE_DIR}
                    -DVTHOST=$<TARGET_FILE:vthost> "-DEMULATOR=${CMAKE_CROSSCOMPILING_EMULATOR}"
                    -DMODULE=$<TARGET_FILE_NAME:vt_vexo> -DSTANDIN=$<TARGET_FILE_NAME:VTProeVEXO>
-                   -DLACKING=$<TARGET_FILE:VTProeVEXO_lacking> -DWINDOWS=${WIN32} -DMACHINE=${vt_machine}
+                   -DLACKING=$<TARGET_FILE:VTProeVEXO_lacking> -DWINDOWS=${WIN32} -DMACHINE=${vt_machine} -DVERSION=${PROJECT_VERSION}
                    -DFOREIGN=${vt_foreign} -DI686_BUILD=${VT_I686_BUILD_DIR}
                    -P ${CMAKE_SOURCE_DIR}/tests/dist/check-installation.cmake)
   set_tests_properties(dist.vthost_check_finds_planted_faults PROPERTIES LABELS "dist;vthost")

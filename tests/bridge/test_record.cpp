@@ -13,6 +13,7 @@
 
 #include "bridge/bridge.h"
 #include "bridge/record.h"
+#include "vt_version.h"
 #include "platform/platform.h"
 #include "tests/fake_pdm/fake_pdm.h"
 #include "tests/support/test_host.h"
@@ -99,7 +100,7 @@ TEST_F(RecordTest, HeaderNamesDateHostLanguageAddinAndStartupCalls) {
     EXPECT_EQ(file_lines(),
               (Lines{"# vt-vexo session recording, 2026-03-04 05:06:07",
                      "# host version \"26\", build \"2004280\", language 0 (usascii)",
-                     "# add-in vt-vexo 1.0.0",
+                     std::string("# add-in vt-vexo ") + VT_VEXO_VERSION,
                      "# replay: vthost --lang 0 FILE; vthost --compare FILE checks the client library's calls",
                      "# VTProeVEXO: BeforeInit() -> 0", "# VTProeVEXO: Start() -> 4",
                      "# VTProeVEXO: AfterInit() -> 0", "setenv VTPDM_ANSWERS"}));

@@ -232,7 +232,7 @@ expect_check(registry_forms ${COPY} OPTIONS --no-start
 
 # ---- the i686 build's Windows package, unpacked where its registry file does not point ----------
 set(PACKAGE "")
-foreach(candidate ${I686_BUILD}/vt_vexo-1.0.0-win32.zip ${I686_BUILD}/dist-check/package-test/vt_vexo-1.0.0-win32.zip)
+foreach(candidate ${I686_BUILD}/vt_vexo-${VERSION}-win32.zip ${I686_BUILD}/dist-check/package-test/vt_vexo-${VERSION}-win32.zip)
   if(I686_BUILD AND EXISTS ${candidate} AND EXISTS ${I686_BUILD}/bin/VTProeVEXO.dll AND NOT PACKAGE)
     set(PACKAGE ${candidate})
   endif()
