@@ -58,3 +58,33 @@ if(TARGET vt_vexo AND TARGET vthost AND VT_REGISTER_TEST_PROGRAMS)
     set_tests_properties(dist.vthost_check_finds_planted_faults PROPERTIES ENVIRONMENT "ASAN_OPTIONS=detect_leaks=0")
   endif()
 endif()
+
+# The installation step's logic, and the program itself.
+if(TARGET test_setup)
+  target_link_libraries(test_setup PRIVATE vt_setup_lib vthost_lib)
+  target_compile_definitions(test_setup PRIVATE VT_PROTK_PATH="$<TARGET_FILE:vt_protk>")
+  add_dependencies(test_setup vt_protk)
+endif()
+
+# The Windows Installer package of the i686 build: its tables everywhere; installed, upgraded and
+# removed under Wine's msiexec where 32-bit programs run; elsewhere unpacked and set up with the
+# win64 build's programs.
+if(TARGET msi)
+  set(VT_WIN64_BUILD_DIR ${CMAKE_SOURCE_DIR}/build/win64 CACHE PATH
+      "The x86-64 Windows build whose programs stand in for the package's where no 32-bit code runs")
+  set(vt_msi_args -DMSI=${VT_MSI_FILE} -DVERSION=${PROJECT_VERSION} -DBUILD_DIR=${CMAKE_BINARY_DIR}
+                  -DSOURCE_DIR=${CMAKE_SOURCE_DIR} -DSTANDIN=$<TARGET_FILE:VTProeVEXO>
+                  -DWIN64_BIN=${VT_WIN64_BUILD_DIR}/bin)
+  add_test(NAME dist.msi_tables COMMAND ${CMAKE_COMMAND} ${vt_msi_args} -DMODE=tables
+                                        -P ${CMAKE_SOURCE_DIR}/tests/dist/msi-package.cmake)
+  set_tests_properties(dist.msi_tables PROPERTIES LABELS "dist;msi;static")
+  if(VT_REGISTER_TEST_PROGRAMS)
+    add_test(NAME dist.msi_install_upgrade_remove
+             COMMAND ${CMAKE_COMMAND} ${vt_msi_args} -DMODE=install -P ${CMAKE_SOURCE_DIR}/tests/dist/msi-package.cmake)
+    set_tests_properties(dist.msi_install_upgrade_remove PROPERTIES LABELS "dist;msi" TIMEOUT 900)
+  else()
+    add_test(NAME dist.msi_unpacked_and_set_up
+             COMMAND ${CMAKE_COMMAND} ${vt_msi_args} -DMODE=unpacked -P ${CMAKE_SOURCE_DIR}/tests/dist/msi-package.cmake)
+    set_tests_properties(dist.msi_unpacked_and_set_up PROPERTIES LABELS "dist;msi;static" TIMEOUT 300)
+  endif()
+endif()
