@@ -19,12 +19,18 @@ using bench_fn = std::function<void(benchmark::State&)>;
 // Every pair in the order the table lists them.
 std::vector<pair_spec>& pair_specs();
 
-// Registers "<id>/<size>/ours", ".../peer" and, when given, ".../floor".
-void add_pair(const pair_spec& spec, bench_fn ours, bench_fn peer, bench_fn floor = nullptr);
+// Registers "<id>/<size>/ours", ".../peer" and, when given, ".../floor" and ".../base"; stops the
+// program when the pair's goals are no ratios of the sides it measures (goal_error).
+void add_pair(pair_spec spec, bench_fn ours, bench_fn peer, bench_fn floor = nullptr, bench_fn base = nullptr);
 
 // Registers "<id>/<size>/ours" alone (spec.solo is set); configure may set iterations or time.
 void add_solo(pair_spec spec, bench_fn ours,
               std::function<void(benchmark::internal::Benchmark*)> configure = nullptr);
+
+// A side that must be measured in the same process as ours (a start-up's own later calls): ours
+// reports its total over the iterations, and it joins the pair as "<id>/<size>/<side>".
+constexpr const char* SIDE_COUNTER_PREFIX = "side:";
+void report_side(benchmark::State& state, const char* side, double total_ns);
 
 // Runs `command` and returns what it printed on standard output (empty when it failed).
 std::string output_of(const std::string& command);

@@ -102,7 +102,7 @@ void tree_pairs() {
         auto set_erase_batch = [batch](item_set& set, const items& it) {
             for (int i = 0; i < batch; ++i) set.erase(it.other[i]);
         };
-        add_pair({"tree_insert", "red-black tree insert vs std::set::insert", size, {goal_kind::ratio_at_most, 1.1, 0}, 0, ""},
+        add_pair({"tree_insert", "red-black tree insert vs std::set::insert", size, {goal_kind::ours_over_peer, 1.1}, 0, ""},
                  [=](benchmark::State& state) {
                      fixture& f = fixture_for(n);
                      delete_batch(f.tree, f.it);
@@ -127,7 +127,7 @@ void tree_pairs() {
                      }
                      set_insert_batch(f.set, f.it);
                  });
-        add_pair({"tree_find", "red-black tree find vs std::set::find", size, {goal_kind::ratio_at_most, 1.0, 0}, 0, ""},
+        add_pair({"tree_find", "red-black tree find vs std::set::find", size, {goal_kind::ours_over_peer, 1.0}, 0, ""},
                  [=](benchmark::State& state) {
                      fixture& f = fixture_for(n);
                      for (const int* key : f.it.order)
@@ -280,7 +280,7 @@ void sort_pairs() {
                 benchmark::DoNotOptimize(work.data());
             }
         };
-        add_pair({"sort_std", "sort_pointers vs std::sort", size, {goal_kind::ratio_at_most, 1.1, 0}, 0,
+        add_pair({"sort_std", "sort_pointers vs std::sort", size, {goal_kind::ours_over_peer, 1.1}, 0,
                   "floor: the required quicksort written plainly (middle pivot, scans stopping at the pivot, "
                   "insertion below 9 elements)"},
                  ours, by_std_sort, floor);
@@ -348,7 +348,7 @@ void time_search(benchmark::State& state, int n, const char* what) {
 void bsearch_pairs() {
     for (int n : {100, 10000, 1000000}) {
         std::string size = std::to_string(n) + " ints";
-        add_pair({"bsearch", "bsearch_array vs std::lower_bound, 4,096 keys", size, {goal_kind::ratio_at_most, 1.05, 0}, 0,
+        add_pair({"bsearch", "bsearch_array vs std::lower_bound, 4,096 keys", size, {goal_kind::ours_over_peer, 1.05}, 0,
                   "floor: the required halving written plainly as a function of the same arguments (three-way "
                   "comparison, element size at run time, the search stops on an equal answer)"},
                  [n](benchmark::State& state) { time_search<bsearch_array>(state, n, "bsearch_array"); },

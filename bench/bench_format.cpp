@@ -100,7 +100,7 @@ void format_pairs() {
                 benchmark::DoNotOptimize(out);
             }
         };
-        add_pair({c.id, label, "1 call", {goal_kind::ratio_at_most, 2.0, 0}, 0,
+        add_pair({c.id, label, "1 call", {goal_kind::ours_over_peer, 2.0}, 0,
                   "floor: one snprintf per conversion and the text joined around them (the general path; plain %s, %c, %d and %ws need none)"},
                  ours, peer, floor);
     }

@@ -65,9 +65,32 @@ void lookups() {
     }
 }
 
+/* The floor of a forwarding entry: its required steps written plainly as a function of the
+ * caller's arguments (the cache tested, filled by the lookup on first use, and the host function
+ * called through it with the application handle in front). */
+struct plain_entry_cache {
+    host_function function;
+    int app_handle;
+};
+plain_entry_cache plain_cache = {nullptr, 7};
+
+__attribute__((noipa)) int plain_mdl_current_get(void** model) {
+    if (plain_cache.function == nullptr) {
+        plain_cache.function = host_function_lookup("ProMdlCurrentGet_v");
+        if (plain_cache.function == nullptr) return -1;
+    }
+    return reinterpret_cast<int (*)(int, void**)>(plain_cache.function)(plain_cache.app_handle, model);
+}
+
 void forwarding() {
+    /* The goal is the direct call's time within 5 %, as if the entry were free; an entry between
+     * caller and host costs a call level, a test and an indirect call, which on a host function
+     * of a few cycles is more than that, so the verdict is "at floor" when ours stays within the
+     * bound of the plain entry. */
     pair_spec spec{"forward", "forwarding entry ProMdlCurrentGet (cache filled) vs direct call", "1 call",
-                   {goal_kind::extra_ns_at_most, 1.0, 0}, 0, ""};
+                   {goal_kind::ours_over_peer, 1.05}, 0,
+                   "floor: the entry's steps written plainly (the cache tested, the host function called through it with "
+                   "the application handle in front)"};
     auto ours = [](benchmark::State& state) {
         gateway_install_handle(7);
         gateway_install_table(table().pairs.data(), TABLE_SIZE);
@@ -83,7 +106,15 @@ void forwarding() {
             benchmark::DoNotOptimize(vt_bench::host_mdl_current_get(7, &model));
         }
     };
-    add_pair(spec, ours, peer);
+    auto floor = [](benchmark::State& state) {
+        gateway_install_table(table().pairs.data(), TABLE_SIZE);
+        void* model = nullptr;
+        vt_bench::require(plain_mdl_current_get(&model) == 0 && model == &vt_bench::bench_model(), "plain entry");
+        for (auto _ : state) {
+            benchmark::DoNotOptimize(plain_mdl_current_get(&model));
+        }
+    };
+    add_pair(spec, ours, peer, floor);
 }
 
 }  // namespace

@@ -146,7 +146,7 @@ __attribute__((noipa)) int release(void* user) {
 void chain_blocks() {
     for (int size : {16, 64, 256, 1024, 4096}) {
         pair_spec spec{"getmem", "getmem/rlsmem vs malloc+memset/free", std::to_string(size) + " B",
-                       {goal_kind::ratio_at_most, 2.0, 0}, 0,
+                       {goal_kind::ours_over_peer, 2.0}, 0,
                        "floor: calls that check the size, malloc the framed area, link it at the chain's end and zero it; "
                        "and that read the state word and the size, check the links, unlink, overwrite with 0xFF, free"};
         auto ours = [size](benchmark::State& state) {
@@ -304,7 +304,7 @@ struct plain_pool {
 /* Steady churn: LIVE records alive, each iteration releases the oldest and takes a new one. */
 void clumps() {
     pair_spec churn{"clump", "getmem_clump/rlsmem vs malloc+memset/free, 1,000 live", "312 B",
-                    {goal_kind::ratio_at_most, 0.7, 0}, 0,
+                    {goal_kind::ours_over_peer, 0.7}, 0,
                     "floor: slots of zeroed 65,536-byte chunks with their headers, the id, kind, state and chunk checks, "
                     "each object zeroed when taken and overwritten with 0xFF when released, an emptied chunk released"};
     auto ours = [](benchmark::State& state) {
@@ -350,7 +350,7 @@ void clumps() {
 
     /* A burst: 1,000 records taken and all released again (chunks come and go). */
     pair_spec burst{"clump_burst", "getmem_clump/rlsmem vs malloc+memset/free, 1,000 then all released",
-                    "312 B", {goal_kind::ratio_at_most, 0.7, 0}, 0, churn.cost_note};
+                    "312 B", {goal_kind::ours_over_peer, 0.7}, 0, churn.cost_note};
     auto ours_burst = [](benchmark::State& state) {
         int id = record_clump();
         std::vector<void*> live(LIVE);
@@ -390,7 +390,7 @@ void clumps() {
 void growth() {
     for (int final_size : {1024, 65536}) {
         pair_spec spec{"relocmem", "relocmem growth by 16 B vs realloc+memset", "16 B to " + std::to_string(final_size) + " B",
-                       {goal_kind::ratio_at_most, 1.5, 0}, 0,
+                       {goal_kind::ours_over_peer, 1.5}, 0,
                        "floor: calls doing the chain block's steps (state word, link check, the framed total by the three-way "
                        "choice: at or below 1,016 B a move unless the heap's usable size holds it; relink, growth zeroed; "
                        "0xFF on release)"};
@@ -569,7 +569,7 @@ __attribute__((noipa)) void plain_free(plain_area** array) {
 void append_one() {
     for (int n : {1, 100, 10000, 500000}) {
         pair_spec spec{"xar_append1", "XAR_APPEND of one int vs vector::push_back", std::to_string(n) + " ints",
-                       {goal_kind::ratio_at_most, 2.0, 0}, 0,
+                       {goal_kind::ours_over_peer, 2.0}, 0,
                        floor_note};
         auto ours = [n](benchmark::State& state) {
             void* check = XAR_ALLOC(0, sizeof(int), 16);
@@ -614,7 +614,7 @@ void append_one() {
 void append_many() {
     for (int batches : {1, 100}) {
         pair_spec spec{"xar_append1000", "XAR_APPEND of 1,000 ints at once vs vector::insert",
-                       std::to_string(batches) + " × 1,000", {goal_kind::ratio_at_most, 1.0, 0}, 0, floor_note};
+                       std::to_string(batches) + " × 1,000", {goal_kind::ours_over_peer, 1.0}, 0, floor_note};
         static std::vector<int> source(1000);
         for (int i = 0; i < 1000; ++i) source[i] = i * 7;
         auto ours = [batches](benchmark::State& state) {
@@ -653,7 +653,7 @@ void append_many() {
 void insert_front() {
     for (int n : {100, 1000, 10000}) {
         pair_spec spec{"xar_insert0", "xar_insert of one int at the front vs vector::insert at begin",
-                       std::to_string(n) + " ints", {goal_kind::ratio_at_most, 1.1, 0}, 0, floor_note};
+                       std::to_string(n) + " ints", {goal_kind::ours_over_peer, 1.1}, 0, floor_note};
         auto ours = [n](benchmark::State& state) {
             void* check = XAR_ALLOC(0, sizeof(int), 16);
             for (int i = 0; i < n; ++i) xar_insert(&check, 0, 1, &i);

@@ -1,6 +1,8 @@
 // What session recording costs while it is off: a hook and a command handler, which now test
 // record_active once after their work, against the same work done as they did it before the
-// recorder existed.  Goal: at most 1 ns more per call.
+// recorder existed.  Goal: within 1.05 of the call without the test; where the test is a
+// sizeable share of a call of a few cycles, the floor (the call as before and a plain test of a
+// flag after it) shows what the test itself costs.
 #include <string.h>
 
 #include "bench/bench.h"
@@ -30,22 +32,50 @@ __attribute__((noinline)) int ignore_as_before(void) {
 
 __attribute__((noinline)) int about_as_before(int, void*, void*) { return About(); }
 
+/* The floors: the same steps and a plain test of a flag that is never set after them. */
+__attribute__((noinline)) int after_open_plain(model_record* model) {
+    char key[BRIDGE_KEY_SIZE];
+    const char* argument = nullptr;
+    int answer = 0;
+    if (bridge_document_key(model, key) == 0) {
+        argument = key;
+        answer = AfterOpen(key);
+    }
+    if (vt_bench::plain_record_flag) vt_bench::plain_record_note(argument, answer);
+    return 0;
+}
+
+__attribute__((noinline)) int ignore_plain(void) {
+    benchmark::ClobberMemory();
+    if (vt_bench::plain_record_flag) vt_bench::plain_record_note(nullptr, 0);
+    return 0;
+}
+
+__attribute__((noinline)) int about_plain(int, void*, void*) {
+    int answer = About();
+    if (vt_bench::plain_record_flag) vt_bench::plain_record_note("About", answer);
+    return answer;
+}
+
 void record_off_pairs() {
     struct pair {
         const char* id;
         const char* label;
         int (*ours)();
         int (*peer)();
-        size_t calls;          /* client-library calls per run: both sides make the same */
+        int (*floor)();
+        size_t calls;          /* client-library calls per run: every side makes the same */
     };
     static const pair pairs[] = {
         {"record_off_hook_open", "VTNotifyAfterOpen, recording off vs the hook as before",
          [] { return VTNotifyAfterOpen(&vt_bench::bench_model()); },
-         [] { return after_open_as_before(&vt_bench::bench_model()); }, 1},
+         [] { return after_open_as_before(&vt_bench::bench_model()); },
+         [] { return after_open_plain(&vt_bench::bench_model()); }, 1},
         {"record_off_hook_regenerate", "VTNotifyIgnore (type 3), recording off vs the hook as before",
-         [] { return VTNotifyIgnore(); }, [] { return ignore_as_before(); }, 0},
+         [] { return VTNotifyIgnore(); }, [] { return ignore_as_before(); }, [] { return ignore_plain(); }, 0},
         {"record_off_command", "VTCmdAbout, recording off vs the handler as before",
-         [] { return VTCmdAbout(0, nullptr, nullptr); }, [] { return about_as_before(0, nullptr, nullptr); }, 1},
+         [] { return VTCmdAbout(0, nullptr, nullptr); }, [] { return about_as_before(0, nullptr, nullptr); },
+         [] { return about_plain(0, nullptr, nullptr); }, 1},
     };
     for (const pair& p : pairs) {
         auto side = [&p](int (*run)()) {
@@ -58,9 +88,11 @@ void record_off_pairs() {
                 vt_bench::time_counted(state, run, p.calls);
             };
         };
-        add_pair({p.id, p.label, "1 call", {goal_kind::extra_ns_at_most, 1.0, 0}, 0,
-                  "the flag test of the recorder"},
-                 side(p.ours), side(p.peer));
+        /* The test of a flag after the work should vanish against the work: 5 % leaves room for
+         * a call of about 20 cycles to pay one more load, test and branch. */
+        add_pair({p.id, p.label, "1 call", {goal_kind::ours_over_peer, 1.05}, 0,
+                  "the flag test of the recorder; floor: the call as before and a plain flag test after it"},
+                 side(p.ours), side(p.peer), side(p.floor));
     }
 }
 

@@ -126,25 +126,45 @@ void page_in_program() {
     std::fclose(maps);
 }
 
+/* The CPU time of one start-up, in seconds; negative when it failed. */
+double time_start_up() {
+    double start = cpu_seconds();
+    int status = start_up();
+    double took = cpu_seconds() - start;
+    return status == 0 ? took : -1;
+}
+
+/* The first start-up of the process, then WARM_START_UPS more in the same process (the entries
+ * cached, the heap and the data touched), of which the fastest is the warm figure: the same calls
+ * on the same machine in the same process, against which the first one is judged. */
+constexpr int WARM_START_UPS = 3;
+
 int timed_start_up(bool paged_in) {
     startup_table();
     if (paged_in) page_in_program();
-    double start = cpu_seconds();
-    int status = start_up();
-    double cold = cpu_seconds() - start;
-    if (status != 0) return 1;
-    std::printf("\nstartup %.3f\n", cold * 1e6);
+    double cold = time_start_up();
+    if (cold < 0) return 1;
+    double warm = 0;
+    for (int i = 0; i < WARM_START_UPS; ++i) {
+        fake_pdm::calls.clear();
+        double again = time_start_up();
+        if (again < 0) return 1;
+        if (i == 0 || again < warm) warm = again;
+    }
+    std::printf("\nstartup %.3f warm %.3f\n", cold * 1e6, warm * 1e6);
     return 0;
 }
 
 }  // namespace
 
-/* In a fresh process: the table is built first, then one start-up is timed; prints its
- * microseconds on the last line. */
+/* In a fresh process: the table is built first, then one start-up is timed and the same calls
+ * again; prints both in microseconds on the last line. */
 VT_BENCH_CHILD(startup) { return timed_start_up(true); }
 VT_BENCH_CHILD(startup_unpaged) { return timed_start_up(false); }
 
 namespace {
+
+constexpr double STARTUP_OVER_WARM = 16;
 
 void startup_pairs() {
     for (bool paged_in : {true, false}) {
@@ -154,20 +174,30 @@ void startup_pairs() {
                        paged_in ? "start-up: user_initialize_plus, first in a process (full menu registration)"
                                 : "start-up: the same, module pages not yet touched",
                        "1 start-up", {}, 0,
-                       paged_in ? "includes the first look-up of each forwarding entry"
-                                : "adds the operating system's first page-in of the module"};
-        if (paged_in) spec.target = {goal_kind::ours_us_below, 200, 0};
+                       paged_in ? "includes the first look-up of each forwarding entry; base: the same calls again in the same process"
+                                : "adds the operating system's first page-in of the module; base: the same calls again in the same process"};
+        spec.base_name = "warm start-up";
+        spec.has_base = true;   /* reported by ours from each child (report_side) */
+        /* The first start-up of a process pays what the later ones need not: the first look-up
+         * of each forwarding entry in the 2,152 names, the first touch of the heap's pages and
+         * of the data, cold caches.  It measured 5-9 times the same calls made again in the same
+         * process; STARTUP_OVER_WARM (16) leaves room for a machine whose page faults cost more
+         * against its clock (a virtual one) and fails a start-up whose first-time work doubled. */
+        if (paged_in) spec.target = {goal_kind::ours_over_base, STARTUP_OVER_WARM};
         add_solo(spec,
                  [command](benchmark::State& state) {
+                     double warm_total = 0;
                      for (auto _ : state) {
                          std::string out = vt_bench::output_of(command);
-                         size_t at = out.rfind("startup ");
-                         if (at == std::string::npos) {
+                         size_t at = out.rfind("startup "), warm_at = out.rfind(" warm ");
+                         if (at == std::string::npos || warm_at == std::string::npos || warm_at < at) {
                              state.SkipWithError("the start-up child failed");
                              break;
                          }
                          state.SetIterationTime(std::atof(out.c_str() + at + 8) / 1e6);
+                         warm_total += std::atof(out.c_str() + warm_at + 6) * 1e3;
                      }
+                     vt_bench::report_side(state, "base", warm_total);
                  },
                  [](benchmark::internal::Benchmark* bench) { bench->UseManualTime()->Iterations(20); });
     }
@@ -211,16 +241,27 @@ int plain_current_record(model_record* record) {
     return ProMdlDataGet(model, record) != 0 ? -1 : 0;
 }
 
+/* Each floor ends as the hooks do, with a test of the recording flag (never set). */
 int plain_after_open(model_record* model, int (*call)(const char*)) {
     char key[256];
-    if (plain_key(model, key) == 0) call(key);
+    int answer = 0;
+    if (plain_key(model, key) == 0) answer = call(key);
+    if (vt_bench::plain_record_flag) vt_bench::plain_record_note(key, answer);
     return 0;
 }
 
 int plain_from_host(int (*call)(const char*)) {
     model_record record;
     char key[256];
-    if (plain_current_record(&record) == 0 && plain_key(&record, key) == 0) return call(key);
+    int answer = 0;
+    if (plain_current_record(&record) == 0 && plain_key(&record, key) == 0) answer = call(key);
+    if (vt_bench::plain_record_flag) vt_bench::plain_record_note(key, answer);
+    return answer;
+}
+
+__attribute__((noinline)) int plain_before_close() {
+    int answer = BeforeClose("");
+    if (vt_bench::plain_record_flag) vt_bench::plain_record_note("", answer);
     return 0;
 }
 
@@ -245,7 +286,7 @@ void hook_pairs() {
         int (*ours)();
         int (*peer)();
         const char* call;     /* the client-library call the hook ends in */
-        int (*floor)();       /* the hook's steps written plainly, or null */
+        int (*floor)();       /* the hook's steps written plainly */
     };
     static const hook hooks[] = {
         {"hook_after_open", "VTNotifyAfterOpen (type 19) vs AfterOpen(key)",
@@ -254,7 +295,7 @@ void hook_pairs() {
         {"hook_before_save", "VTNotifyBeforeSave (type 1) vs BeforeSave(key)", [] { return VTNotifyBeforeSave(); },
          [] { return BeforeSave("PUMP_HOUSING.PRT"); }, "BeforeSave(PUMP_HOUSING.PRT)", [] { return plain_from_host(BeforeSave); }},
         {"hook_before_close", "VTNotifyBeforeClose (type 9) vs BeforeClose(empty key)", [] { return VTNotifyBeforeClose(); },
-         [] { return BeforeClose(""); }, "BeforeClose()", nullptr},
+         [] { return BeforeClose(""); }, "BeforeClose()", [] { return plain_before_close(); }},
         {"hook_after_close", "VTNotifyAfterClose (type 11) vs AfterClose(key)",
          [] { return VTNotifyAfterClose(&current_model); }, [] { return AfterClose("PUMP_HOUSING.PRT"); }, "AfterClose(PUMP_HOUSING.PRT)",
          [] { return plain_after_open(&current_model, AfterClose); }},
@@ -262,18 +303,24 @@ void hook_pairs() {
          [] { return VTNotifySwitchDocument(); }, [] { return SwitchDocument("PUMP_HOUSING.PRT"); }, "SwitchDocument(PUMP_HOUSING.PRT)",
          [] { return plain_from_host(SwitchDocument); }},
     };
+    /* A hook's own time is what it adds to the client-library call it ends in (the peer); its
+     * floor's own time is what the same steps written plainly add to it.  The hook may take up to
+     * 1.3 times that, the bound of every floor (FLOOR_BOUND).  VTNotifyBeforeClose adds about a
+     * nanosecond, too little to measure as the difference of two times of 2-3 ns: it is judged
+     * whole against its floor, within the same bound. */
     for (const hook& h : hooks) {
-        vt_bench::bench_fn floor;
-        if (h.floor != nullptr)
-            floor = [&h](benchmark::State& state) { run_hook(state, h.floor, h.call); };
-        add_pair({h.id, h.label, "1 event", {goal_kind::extra_ns_at_most, 30, 0}, 0,
-                  h.floor != nullptr ? "the peer is the client-library call alone; the goal is on the hook's own time; floor: "
-                                       "the hook's steps written plainly (host record cleared and filled where the hook asks "
-                                       "the host, bounded copies, two conversions, the key joined, the call)"
-                                     : "the peer is the client-library call alone; the goal is on the hook's own time"},
+        bool whole = std::strcmp(h.id, "hook_before_close") == 0;
+        vt_bench::goal target = {whole ? goal_kind::ours_over_floor : goal_kind::own_time_over_floor, vt_bench::FLOOR_BOUND};
+        add_pair({h.id, h.label, "1 event", target, 0,
+                  !whole
+                      ? "the peer is the client-library call alone; floor: the hook's steps written plainly (host "
+                        "record cleared and filled where the hook asks the host, bounded copies, two conversions, the "
+                        "key joined, the call, the recording flag tested)"
+                      : "the peer is the client-library call alone; floor: the call with the empty key and the "
+                        "recording flag tested, as a function"},
                  [&h](benchmark::State& state) { run_hook(state, h.ours, h.call); },
                  [&h](benchmark::State& state) { vt_bench::time_counted(state, h.peer, 1); },
-                 floor);
+                 [&h](benchmark::State& state) { run_hook(state, h.floor, h.call); });
     }
 }
 

@@ -1,17 +1,20 @@
 // The benchmark program: runs every pair (ours against the peer a user would pick instead) pair
 // by pair, with the repetitions of a pair's sides in random interleaving so that load on the
-// shared machine hits both sides alike; measures again the pairs whose repetitions spread widely
-// or whose times lie near their goal, then those and the pairs that miss once more in a fresh
-// process (--processes=1 leaves that out; --samples-only is how that process is asked); and
+// shared machine hits every side alike; measures again the pairs whose repetitions spread widely
+// or whose verdict could be another within their noise band, then those and the pairs that miss
+// once more in a fresh process (--processes=1 leaves that out; --samples-only is how that process is asked); and
 // writes the table.
 //
-//   vt_bench [--table=FILE] [--results=FILE] [--rerun-spread=0.25] [--rerun-margin=0.10] [--processes=2]
+//   vt_bench [--table=FILE] [--results=FILE] [--rerun-spread=0.25] [--noise-base=0.05] [--processes=2]
 //            [--rerun-rounds=4] [--check] [benchmark flags]
 //
-// --check makes the exit status 1 when a pair with a goal misses it, after printing the misses
-// on standard error (the table and the results file are written all the same).
+// --check makes the exit status 1 when a pair with a goal misses it (a pair at its floor does
+// not), after printing the misses on standard error (the table and the results file are written
+// all the same).  --noise-base is each side's noise band before its spread is added.
 // --table writes the markdown table (with the machine it ran on) to FILE; --results replaces
-// the part of FILE between the lines "<!-- table begin -->" and "<!-- table end -->" with it.
+// the part of FILE between the lines "<!-- table begin -->" and "<!-- table end -->" with it and
+// adds the run's verdict counts to the list between "<!-- runs begin -->" and "<!-- runs end -->".
+// The last line printed on standard output is the verdict counts, "Verdicts: ...".
 // Times are CPU time per iteration, the lower quartile of the repetitions.  The C heap keeps its memory
 // (no mmap per large block, no trimming), as a long-running host process's heap does.
 #include <malloc.h>
@@ -21,6 +24,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <fstream>
 #include <iostream>
 #include <regex>
@@ -42,15 +46,33 @@ std::vector<void (*)()>& pair_adders() {
     return adders;
 }
 
-void add_pair(const pair_spec& spec, bench_fn ours, bench_fn peer, bench_fn floor) {
+namespace {
+
+// A pair whose goals are no ratios of sides measured in the same run stops the program before
+// anything is measured.
+void refuse_bad_goal(const pair_spec& spec) {
+    std::string error = goal_error(spec);
+    if (error.empty()) return;
+    std::fprintf(stderr, "vt_bench: pair %s (%s): %s\n", spec.id.c_str(), spec.size.c_str(), error.c_str());
+    std::exit(2);
+}
+
+}  // namespace
+
+void add_pair(pair_spec spec, bench_fn ours, bench_fn peer, bench_fn floor, bench_fn base) {
+    spec.has_floor = static_cast<bool>(floor);
+    spec.has_base = static_cast<bool>(base);
+    refuse_bad_goal(spec);
     pair_specs().push_back(spec);
     benchmark::RegisterBenchmark(bench_name(spec, "ours").c_str(), ours);
     benchmark::RegisterBenchmark(bench_name(spec, "peer").c_str(), peer);
     if (floor) benchmark::RegisterBenchmark(bench_name(spec, "floor").c_str(), floor);
+    if (base) benchmark::RegisterBenchmark(bench_name(spec, "base").c_str(), base);
 }
 
 void add_solo(pair_spec spec, bench_fn ours, std::function<void(benchmark::internal::Benchmark*)> configure) {
     spec.solo = true;
+    refuse_bad_goal(spec);
     pair_specs().push_back(spec);
     benchmark::internal::Benchmark* bench = benchmark::RegisterBenchmark(bench_name(spec, "ours").c_str(), ours);
     if (configure) configure(bench);
@@ -68,6 +90,11 @@ std::string output_of(const std::string& command) {
     char buffer[256];
     while (std::fgets(buffer, sizeof buffer, pipe) != nullptr) out += buffer;
     return pclose(pipe) == 0 ? out : std::string();
+}
+
+void report_side(benchmark::State& state, const char* side, double total_ns) {
+    state.counters[std::string(SIDE_COUNTER_PREFIX) + side] =
+        benchmark::Counter(total_ns, benchmark::Counter::kAvgIterations);
 }
 
 void require(bool same, const char* what) {
@@ -99,6 +126,15 @@ public:
             double ns = per_iteration * to_ns(run.time_unit);
             into_.samples[name].push_back(ns);
             std::fprintf(stderr, "  %-58s %s\n", name.c_str(), format_time(ns).c_str());
+            // A side measured in the same process as ours (report_side) joins its pair.
+            const std::string prefix = SIDE_COUNTER_PREFIX, ours = "/ours";
+            for (const auto& [counter, value] : run.counters)
+                if (counter.rfind(prefix, 0) == 0 && name.size() > ours.size() &&
+                    name.compare(name.size() - ours.size(), ours.size(), ours) == 0) {
+                    std::string side = name.substr(0, name.size() - ours.size() + 1) + counter.substr(prefix.size());
+                    into_.samples[side].push_back(value.value);
+                    std::fprintf(stderr, "  %-58s %s\n", side.c_str(), format_time(value.value).c_str());
+                }
         }
     }
 
@@ -185,10 +221,29 @@ std::string first_line_of(const char* path, const char* prefix) {
     return "unknown";
 }
 
+// The machine the table was measured on: the CPU's model name with its family and model numbers
+// (a model name such as "AMD EPYC" alone may stand for several generations) and the clock the
+// kernel reports for it, where /proc/cpuinfo tells them.
+std::string cpu_text() {
+    const char* info = "/proc/cpuinfo";
+    std::string text = first_line_of(info, "model name");
+    std::string family = first_line_of(info, "cpu family"), model = first_line_of(info, "model\t");
+    if (family != "unknown" && model != "unknown") text += " (family " + family + ", model " + model + ")";
+    std::string mhz = first_line_of(info, "cpu MHz");
+    if (mhz != "unknown") text += printf_text(" at %.0f MHz", std::atof(mhz.c_str()));
+    return text;
+}
+
 std::string machine_text() {
-    std::string text = "Machine: " + std::to_string(std::thread::hardware_concurrency()) + " cores (nproc), CPU " +
-                       first_line_of("/proc/cpuinfo", "model name") + ", compiler g++ " + __VERSION__ +
-                       ", build type Release (-O3).\n";
+    return "Machine: " + std::to_string(std::thread::hardware_concurrency()) + " cores (nproc), CPU " + cpu_text() +
+           ", compiler g++ " + __VERSION__ + ", build type Release (-O3).\n";
+}
+
+// "2026-12-09 14:05" in local time.
+std::string now_text() {
+    char text[32];
+    std::time_t now = std::time(nullptr);
+    std::strftime(text, sizeof text, "%Y-%m-%d %H:%M", std::localtime(&now));
     return text;
 }
 
@@ -205,7 +260,7 @@ int main(int argc, char** argv) {
     const char* table_path = nullptr;
     const char* results_path = nullptr;
     double rerun_spread = 0.25;
-    double rerun_margin = 0.10;
+    double noise_base = NOISE_BASE;
     int rerun_rounds = 4;
     int processes = 2;
     bool check = false, samples_only = false;
@@ -216,7 +271,7 @@ int main(int argc, char** argv) {
         else if (std::strncmp(argv[i], "--results=", 10) == 0) results_path = argv[i] + 10;
         else if (std::strncmp(argv[i], "--rerun-spread=", 15) == 0) rerun_spread = std::atof(argv[i] + 15);
         else if (std::strncmp(argv[i], "--rerun-rounds=", 15) == 0) rerun_rounds = std::atoi(argv[i] + 15);
-        else if (std::strncmp(argv[i], "--rerun-margin=", 15) == 0) rerun_margin = std::atof(argv[i] + 15);
+        else if (std::strncmp(argv[i], "--noise-base=", 13) == 0) noise_base = std::atof(argv[i] + 13);
         else if (std::strncmp(argv[i], "--processes=", 12) == 0) processes = std::atoi(argv[i] + 12);
         else if (std::strcmp(argv[i], "--samples-only") == 0) samples_only = true;
         else if (std::strcmp(argv[i], "--check") == 0) check = true;
@@ -259,15 +314,15 @@ int main(int argc, char** argv) {
     std::vector<const pair_spec*> wanted = selected(pair_specs(), benchmark::GetBenchmarkFilter());
     for (const pair_spec* spec : wanted) benchmark::RunSpecifiedBenchmarks(&report, pair_pattern(*spec));
 
-    // Pairs whose verdict another window could turn (their samples spread widely, or their
-    // times lie near the goal, on either side of it) get one more window per round; its
-    // repetitions join the old ones, every side's alike.
+    // Pairs whose verdict another window could turn (their samples spread widely, or another
+    // verdict lies within their noise band) get one more window per round; its repetitions join
+    // the old ones, every side's alike.  Those still within their band at the end are marked.
     for (int round = 0; round < rerun_rounds; ++round) {
         std::vector<const pair_spec*> again;
-        for (const pair_spec* spec : all.unsettled(pair_specs(), rerun_spread, rerun_margin))
+        for (const pair_spec* spec : all.unsettled(pair_specs(), rerun_spread, noise_base))
             if (std::find(wanted.begin(), wanted.end(), spec) != wanted.end()) again.push_back(spec);
         if (again.empty()) break;
-        std::fprintf(stderr, "vt_bench: %zu pairs noisy or near their goal, measuring them again\n", again.size());
+        std::fprintf(stderr, "vt_bench: %zu pairs noisy or within their noise band of another verdict, measuring them again\n", again.size());
         for (const pair_spec* spec : again) benchmark::RunSpecifiedBenchmarks(&report, pair_pattern(*spec));
     }
 
@@ -285,7 +340,7 @@ int main(int argc, char** argv) {
     for (int process = 1; process < processes; ++process) {
         std::vector<const pair_spec*> again;
         for (const std::vector<const pair_spec*>& list :
-             {all.unsettled(pair_specs(), rerun_spread, rerun_margin), all.missing(pair_specs())})
+             {all.unsettled(pair_specs(), rerun_spread, noise_base), all.missing(pair_specs())})
             for (const pair_spec* spec : list)
                 if (std::find(wanted.begin(), wanted.end(), spec) != wanted.end() &&
                     std::find(again.begin(), again.end(), spec) == again.end())
@@ -300,38 +355,36 @@ int main(int argc, char** argv) {
         }
         pattern += ")";
         std::string command = shell_quoted(own_path()) + " --samples-only --processes=1" +
-                              " --rerun-spread=" + std::to_string(rerun_spread) + " --rerun-margin=" +
-                              std::to_string(rerun_margin) + " --rerun-rounds=" + std::to_string(rerun_rounds) +
+                              " --rerun-spread=" + std::to_string(rerun_spread) + " --noise-base=" +
+                              std::to_string(noise_base) + " --rerun-rounds=" + std::to_string(rerun_rounds) +
                               " " + shell_quoted("--benchmark_filter=" + pattern);
         for (const std::string& flag : flags) command += " " + shell_quoted(flag);
         if (!all.add_printed(output_of(command)))
             std::fprintf(stderr, "vt_bench: the fresh process measured nothing\n");
     }
 
-    std::vector<row> rows = all.table(pair_specs());
-    std::string table = machine_text() + "\n" + markdown(rows) + "\n" + verdict_summary(rows) + "\n";
+    std::vector<row> rows = all.table(pair_specs(), noise_base);
+    std::string table = machine_text() + "\n" + markdown(rows) + "\n" + verdict_summary(rows);
     std::fputs(table.c_str(), stdout);
     if (table_path != nullptr) {
         std::ofstream out(table_path);
         out << table;
     }
     if (results_path != nullptr) {
-        std::string text = read_file(results_path);
-        const std::string begin = "<!-- table begin -->\n", end = "<!-- table end -->";
-        size_t from = text.find(begin), to = text.find(end);
-        if (from == std::string::npos || to == std::string::npos || to < from) {
-            std::fprintf(stderr, "vt_bench: %s has no table markers\n", results_path);
+        std::string error;
+        std::string text = with_run(read_file(results_path), table,
+                                    "- " + now_text() + ", " + cpu_text() + ": " + verdict_counts(rows), error);
+        if (!error.empty()) {
+            std::fprintf(stderr, "vt_bench: %s: %s\n", results_path, error.c_str());
             return 1;
         }
-        text = text.substr(0, from + begin.size()) + table + text.substr(to);
         std::ofstream out(results_path);
         out << text;
     }
     benchmark::Shutdown();
     std::string missed = misses(rows);
-    if (check && !missed.empty()) {
-        std::fprintf(stderr, "vt_bench: pairs missing their goal:\n%s", missed.c_str());
-        return 1;
-    }
-    return 0;
+    if (check && !missed.empty()) std::fprintf(stderr, "vt_bench: pairs missing their goal:\n%s", missed.c_str());
+    std::fflush(stderr);
+    std::printf("\n%s\n", verdict_counts(rows).c_str());
+    return check && !missed.empty() ? 1 : 0;
 }
