@@ -19,6 +19,8 @@
 #include <string>
 #include <vector>
 
+#include "host/binary_facts.h"
+
 namespace vthost {
 
 /* One finding of the check. */
@@ -33,6 +35,9 @@ struct Finding {
 /* The text line of a finding, and its JSON line. */
 std::string finding_text(const Finding& finding);
 std::string finding_json(const Finding& finding);
+
+/* What the check says of a version resource: "version 1.0.0.0 (product vt-vexo 1.0.0, Vantor)". */
+std::string version_text(const VersionResource& version);
 
 /* Offset of the first byte that is not part of well-formed UTF-8, or -1. */
 long utf8_error_at(const std::string& text);
