@@ -3,7 +3,8 @@
  *     vthost check [--lang CODE|NAME ...] [--no-start] [--json] [--as LOCATION] FILE|DIR
  *
  * FILE is the host's registry file; DIR a folder holding it as protk.dat.  The check reads the
- * registry file, the module and its imports (the client library above all), every text folder
+ * registry file, the module (of a Windows module also its version resource and whether it is
+ * signed) and its imports (the client library above all, with its version), every text folder
  * and its icons, and then, unless --no-start, starts the module against the simulated host with
  * a silent stand-in in place of the client library and looks at the menu it built.  --as names
  * the folder the registry file's paths expect the installation in, when it lies elsewhere for
