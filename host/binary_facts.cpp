@@ -2,7 +2,10 @@
  *
  * `Reader` answers each read with false when the bytes asked for are not all inside the file;
  * every caller turns a false into the file's error and stops.  Offsets are added in 64 bits,
- * so no sum of forged values wraps around. */
+ * so no sum of forged values wraps around.  Numbers are put together byte by byte, so an odd
+ * offset in a hostile file is never an unaligned access.  Nothing recurses: the nested
+ * structures (the resource directory, the version blocks) have a fixed depth and are walked
+ * level by level, and every loop has a cap. */
 #include "host/binary_facts.h"
 
 #include <stdint.h>
@@ -19,6 +22,17 @@ enum {
     MAX_LIBRARIES = 1024,
     MAX_NAME_LENGTH = 4096,
     MAX_DYNAMIC = 65536,
+    MAX_VERSION_BLOCKS = 256,   /* blocks under one block of a version resource */
+    MAX_VERSION_KEY = 64,       /* UTF-16 units of a key such as "ProductVersion" */
+    MAX_VERSION_VALUE = 1024,   /* UTF-16 units kept of a value; the rest is left out */
+    MAX_CERTIFICATES = 64,
+};
+
+enum : uint32_t {
+    RT_VERSION = 16,
+    FIXED_FILE_INFO_SIGNATURE = 0xFEEF04BD,
+    WIN_CERT_REVISION_2_0 = 0x0200,
+    WIN_CERT_TYPE_PKCS_SIGNED_DATA = 2,
 };
 
 class Reader {
@@ -57,6 +71,8 @@ public:
         return false;
     }
     size_t size() const { return bytes_.size(); }
+    /* A copy of bytes the caller has checked with has(). */
+    std::string slice(uint64_t offset, uint64_t length) const { return bytes_.substr(offset, length); }
 
 private:
     bool number(uint64_t offset, int length, uint32_t& out) const {
@@ -72,6 +88,151 @@ private:
     bool big_;
 };
 
+/* ---- version information ------------------------------------------------------------------ */
+
+uint64_t align4(uint64_t offset) { return (offset + 3) & ~uint64_t{3}; }
+
+/* UTF-8 of UTF-16 text; an unpaired surrogate and every control character become U+FFFD. */
+std::string utf8_of(const std::u16string& text) {
+    std::string out;
+    for (size_t i = 0; i < text.size(); ++i) {
+        uint32_t c = text[i];
+        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
+            c = 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00u);
+            ++i;
+        } else if (c >= 0xD800 && c <= 0xDFFF) {
+            c = 0xFFFD;
+        }
+        if (c < 0x20 || (c >= 0x7F && c < 0xA0)) c = 0xFFFD;
+        if (c < 0x80) {
+            out.push_back(static_cast<char>(c));
+        } else if (c < 0x800) {
+            out.push_back(static_cast<char>(0xC0 | (c >> 6)));
+            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+        } else if (c < 0x10000) {
+            out.push_back(static_cast<char>(0xE0 | (c >> 12)));
+            out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+        } else {
+            out.push_back(static_cast<char>(0xF0 | (c >> 18)));
+            out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+        }
+    }
+    return out;
+}
+
+/* A VS_VERSIONINFO block and the blocks inside it.  Every block starts with its length (the
+ * whole block with its children), the length of its value, its type (1: text) and a key in
+ * UTF-16 ending in a zero; the value and then the children follow, each at a multiple of 4
+ * from the block's start.  The depth is fixed: VS_VERSION_INFO, StringFileInfo, a string
+ * table per language, its strings. */
+class VersionInfo {
+public:
+    VersionInfo(const std::string& block, VersionResource& out) : read_(block), out_(out) {}
+
+    void run() {
+        Block root;
+        if (!header(0, read_.size(), root)) return;
+        if (root.key != u"VS_VERSION_INFO") return fail("it does not start with the key VS_VERSION_INFO");
+        if (root.value_length >= 52) {
+            uint32_t signature = 0, file_ms = 0, file_ls = 0, product_ms = 0, product_ls = 0;
+            if (root.value + 52 > root.end || !read_.u32(root.value, signature) || !read_.u32(root.value + 8, file_ms) ||
+                !read_.u32(root.value + 12, file_ls) || !read_.u32(root.value + 16, product_ms) ||
+                !read_.u32(root.value + 20, product_ls))
+                return fail("its fixed part runs past the block");
+            if (signature != FIXED_FILE_INFO_SIGNATURE) return fail("its fixed part lacks the signature 0xFEEF04BD");
+            out_.fixed = true;
+            const uint32_t words[4] = {file_ms, file_ls, product_ms, product_ls};
+            for (int i = 0; i < 2; ++i) {
+                out_.file_version[2 * i] = words[i] >> 16;
+                out_.file_version[2 * i + 1] = words[i] & 0xFFFF;
+                out_.product_version[2 * i] = words[2 + i] >> 16;
+                out_.product_version[2 * i + 1] = words[2 + i] & 0xFFFF;
+            }
+        } else if (root.value_length != 0) {
+            return fail("its fixed part is " + std::to_string(root.value_length) + " bytes, not 52");
+        }
+        bool tables = false;
+        children(root, [&](const Block& info) {
+            if (info.key != u"StringFileInfo") return true;
+            return children(info, [&](const Block& table) {
+                if (tables) return true;  /* the first language's strings */
+                tables = true;
+                return children(table, [&](const Block& string) {
+                    std::u16string value;
+                    for (uint64_t at = string.value; at + 2 <= string.end && value.size() < MAX_VERSION_VALUE; at += 2) {
+                        uint32_t unit = 0;
+                        if (!read_.u16(at, unit) || unit == 0) break;
+                        value.push_back(static_cast<char16_t>(unit));
+                    }
+                    out_.strings.emplace_back(utf8_of(string.key), utf8_of(value));
+                    return true;
+                });
+            });
+        });
+        if (out_.state != VersionResource::DAMAGED) out_.state = VersionResource::PRESENT;
+    }
+
+private:
+    struct Block {
+        uint64_t end = 0;        /* offset just past the block */
+        uint64_t value = 0;      /* offset of its value */
+        uint64_t children = 0;   /* offset of its first child */
+        uint32_t value_length = 0;
+        std::u16string key;
+    };
+
+    void fail(const std::string& what) {
+        if (out_.state == VersionResource::DAMAGED) return;
+        out_.state = VersionResource::DAMAGED;
+        out_.error = what;
+    }
+
+    /* The block at `at`, which must end by `limit`. */
+    bool header(uint64_t at, uint64_t limit, Block& out) {
+        uint32_t length = 0, type = 0;
+        if (at + 6 > limit || !read_.u16(at, length) || !read_.u16(at + 2, out.value_length) || !read_.u16(at + 4, type))
+            return fail("a block's header is cut off"), false;
+        if (length < 6 || at + length > limit) return fail("a block runs past the block that holds it"), false;
+        out.end = at + length;
+        uint64_t p = at + 6;
+        for (;;) {
+            uint32_t unit = 0;
+            if (p + 2 > out.end || !read_.u16(p, unit)) return fail("a key runs past its block"), false;
+            p += 2;
+            if (unit == 0) break;
+            if (out.key.size() >= MAX_VERSION_KEY) return fail("a key is longer than any key of a version resource"), false;
+            out.key.push_back(static_cast<char16_t>(unit));
+        }
+        out.value = align4(p);
+        /* A text value's length counts UTF-16 units, a binary one's bytes. */
+        uint64_t value_bytes = type == 1 ? 2ull * out.value_length : out.value_length;
+        out.children = align4(out.value + value_bytes);
+        return true;
+    }
+
+    /* Calls each(child) for the children of `parent` until it answers false; false when a
+     * child is damaged or each() answered false.  A zero length ends the children: padding. */
+    template <typename Each>
+    bool children(const Block& parent, Each each) {
+        uint64_t at = parent.children;
+        for (unsigned count = 0; at + 6 <= parent.end; ++count) {
+            uint32_t length = 0;
+            if (!read_.u16(at, length) || length == 0) break;
+            if (count >= MAX_VERSION_BLOCKS) return fail("a block holds more blocks than a version resource has"), false;
+            Block child;
+            if (!header(at, parent.end, child) || !each(child)) return false;
+            at = align4(child.end);
+        }
+        return true;
+    }
+
+    Reader read_;
+    VersionResource& out_;
+};
+
 /* ---- PE ----------------------------------------------------------------------------------- */
 
 struct Section {
@@ -84,6 +245,21 @@ public:
 
     void run() {
         if (!headers()) return;
+        /* The version resource and the certificate table first: they are reported even where
+         * the exports or imports turn out damaged. */
+        uint32_t resource_rva = 0, resource_size = 0, certificates_at = 0, certificates_size = 0;
+        if (directories_ > 2) {
+            if (!read_.u32(dirs_ + 16, resource_rva) || !read_.u32(dirs_ + 20, resource_size))
+                version_damaged("the resource directory entry is cut off");
+            else if (resource_rva != 0)
+                version_resource(resource_rva, resource_size);
+        }
+        if (directories_ > 4) {
+            if (!read_.u32(dirs_ + 32, certificates_at) || !read_.u32(dirs_ + 36, certificates_size))
+                signature_damaged("the certificate table entry is cut off");
+            else if (certificates_size != 0)
+                certificates(certificates_at, certificates_size);
+        }
         uint32_t export_rva = 0, export_size = 0, import_rva = 0, import_size = 0;
         if (directories_ > 0 && !(read_.u32(dirs_, export_rva) && read_.u32(dirs_ + 4, export_size)))
             return fail("the export directory entry is cut off");
@@ -150,6 +326,115 @@ private:
             }
         }
         return false;
+    }
+
+    /* The file offset of `size` bytes at `rva`, all of them inside one section's bytes in the
+     * file; false when they are not. */
+    bool span_of(uint64_t rva, uint64_t size, uint64_t& offset) const {
+        for (const Section& s : sections_) {
+            if (rva >= s.address && rva - s.address < s.raw_size) {
+                if (size > s.raw_size - (rva - s.address)) return false;
+                offset = static_cast<uint64_t>(s.raw_offset) + (rva - s.address);
+                return read_.has(offset, size);
+            }
+        }
+        return false;
+    }
+
+    void version_damaged(const std::string& what) {
+        facts_.version = VersionResource();
+        facts_.version.state = VersionResource::DAMAGED;
+        facts_.version.error = what;
+    }
+
+    /* The resource directory has three levels: type, name, language.  Each directory is 16
+     * bytes (the counts of named and of numbered entries at 12 and 14) followed by its 8-byte
+     * entries: a name or number, then an offset from the directory's start that leads to a
+     * directory (high bit set) or to a data entry (the data's RVA and size).  The version
+     * resource is type RT_VERSION, its first name, its first language. */
+    void version_resource(uint32_t rva, uint32_t size) {
+        uint64_t base = 0;
+        if (size < 16) return version_damaged("the resource directory is too small for its header");
+        if (!span_of(rva, size, base)) return version_damaged("the resource directory runs past its section or the file");
+        static const char* const level_names[3] = {"type", "name", "language"};
+        uint64_t directory = 0, visited[3] = {0, 0, 0};
+        uint32_t target = 0;
+        for (int level = 0; level < 3; ++level) {
+            for (int above = 0; above < level; ++above)
+                if (visited[above] == directory)
+                    return version_damaged("a resource directory leads back to the one above it");
+            visited[level] = directory;
+            uint32_t named = 0, numbered = 0;
+            if (directory + 16 > size || !read_.u16(base + directory + 12, named) ||
+                !read_.u16(base + directory + 14, numbered))
+                return version_damaged(std::string("the ") + level_names[level] + " directory lies outside the resources");
+            uint64_t count = static_cast<uint64_t>(named) + numbered;
+            if (directory + 16 + 8 * count > size)
+                return version_damaged(std::string("the ") + level_names[level] + " directory's entries run past the resources");
+            uint64_t entry = directory + 16;
+            if (level == 0) {
+                /* Numbered entries follow the named ones; RT_VERSION is a number. */
+                uint64_t i = named;
+                for (uint32_t id = 0; i < count; ++i) {
+                    if (!read_.u32(base + entry + 8 * i, id)) return version_damaged("the type directory is cut off");
+                    if (id == RT_VERSION) break;
+                }
+                if (i == count) return; /* no version resource */
+                entry += 8 * i;
+            } else if (count == 0) {
+                return version_damaged(std::string("the version resource has no ") + level_names[level]);
+            }
+            if (!read_.u32(base + entry + 4, target)) return version_damaged("a resource entry is cut off");
+            bool leads_to_directory = (target & 0x80000000u) != 0;
+            if (level < 2 && !leads_to_directory)
+                return version_damaged(std::string("the version resource's ") + level_names[level] +
+                                       " entry leads to data where a directory belongs");
+            if (level == 2 && leads_to_directory)
+                return version_damaged("the version resource's language entry leads to a directory where data belongs");
+            directory = target & 0x7FFFFFFFu;
+        }
+        uint32_t data_rva = 0, data_size = 0;
+        if (static_cast<uint64_t>(target) + 16 > size || !read_.u32(base + target, data_rva) ||
+            !read_.u32(base + target + 4, data_size))
+            return version_damaged("the version resource's data entry lies outside the resources");
+        uint64_t data = 0;
+        if (data_size == 0) return version_damaged("the version resource is empty");
+        if (!span_of(data_rva, data_size, data))
+            return version_damaged("the version resource's data runs past its section or the file");
+        /* A VS_VERSIONINFO block's length is 16 bits: nothing past 64 KiB belongs to it. */
+        facts_.version = read_version_info(read_.slice(data, data_size < 0x10000 ? data_size : 0x10000));
+    }
+
+    void signature_damaged(const std::string& what) {
+        facts_.signature.state = Signature::DAMAGED;
+        facts_.signature.error = what;
+    }
+
+    /* The certificate table lies at a file offset (not an RVA), after the sections, aligned to 8
+     * bytes; its entries (WIN_CERTIFICATE) are a 32-bit length that counts the 8-byte header, a
+     * revision, a type and the certificate data, each entry padded to a multiple of 8. */
+    void certificates(uint32_t at, uint32_t size) {
+        Signature& out = facts_.signature;
+        if (!read_.has(at, size)) return signature_damaged("the certificate table runs past the end of the file");
+        if (at % 8 != 0) return signature_damaged("the certificate table is not aligned to 8 bytes");
+        const uint64_t end = static_cast<uint64_t>(at) + size;
+        for (uint64_t p = at; p < end;) {
+            if (out.entries >= MAX_CERTIFICATES) return signature_damaged("the certificate table holds more entries than a file has");
+            uint32_t length = 0, revision = 0, type = 0;
+            if (end - p < 8 || !read_.u32(p, length) || !read_.u16(p + 4, revision) || !read_.u16(p + 6, type))
+                return signature_damaged("a certificate entry is cut off");
+            if (length < 8 || length > end - p) return signature_damaged("a certificate entry runs past the table");
+            ++out.entries;
+            if (type == WIN_CERT_TYPE_PKCS_SIGNED_DATA && revision == WIN_CERT_REVISION_2_0 && out.state == Signature::UNSIGNED) {
+                uint32_t first = 0;
+                /* PKCS#7 SignedData is a DER SEQUENCE. */
+                if (length == 8 || !read_.u8(p + 8, first) || first != 0x30)
+                    return signature_damaged("the Authenticode entry holds no PKCS#7 data");
+                out.state = Signature::SIGNED;
+                out.bytes = length - 8;
+            }
+            p += (static_cast<uint64_t>(length) + 7) & ~uint64_t{7};
+        }
     }
 
     bool name_at(uint64_t rva, std::string& out) {
@@ -374,6 +659,25 @@ private:
 };
 
 }  // namespace
+
+std::string VersionResource::string(const std::string& key) const {
+    for (const auto& pair : strings)
+        if (pair.first == key) return pair.second;
+    return "";
+}
+
+std::string VersionResource::file_version_text() const {
+    if (!fixed) return string("FileVersion");
+    char text[64];
+    snprintf(text, sizeof text, "%u.%u.%u.%u", file_version[0], file_version[1], file_version[2], file_version[3]);
+    return text;
+}
+
+VersionResource read_version_info(const std::string& block) {
+    VersionResource out;
+    VersionInfo(block, out).run();
+    return out;
+}
 
 std::string BinaryFacts::machine_name() const {
     if (format == PE) {

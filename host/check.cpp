@@ -230,6 +230,32 @@ std::vector<std::string> split(const std::string& text, char separator) {
     return out;
 }
 
+std::string dotted(const unsigned (&parts)[4]) {
+    return std::to_string(parts[0]) + "." + std::to_string(parts[1]) + "." + std::to_string(parts[2]) + "." +
+           std::to_string(parts[3]);
+}
+
+}  // namespace
+
+/* The file version, the product and its version, the company: the first question of every
+ * support call. */
+std::string version_text(const VersionResource& version) {
+    std::string file = version.file_version_text();
+    std::string text = "version " + (file.empty() ? std::string("unknown") : file);
+    std::string product = version.string("ProductName"), product_version = version.string("ProductVersion");
+    if (product_version.empty() && version.fixed) product_version = dotted(version.product_version);
+    if (!product.empty() && !product_version.empty()) product += " ";
+    product += product_version;
+    std::string details;
+    if (!product.empty()) details = "product " + product;
+    std::string company = version.string("CompanyName");
+    if (!company.empty()) details += (details.empty() ? "" : ", ") + company;
+    if (!details.empty()) text += " (" + details + ")";
+    return text;
+}
+
+namespace {
+
 const char* const windows_system_libraries[] = {
     "kernel32.dll", "msvcrt.dll", "user32.dll", "advapi32.dll", "ntdll.dll", "gdi32.dll",
     "shell32.dll",  "ole32.dll",  "oleaut32.dll", "ws2_32.dll", "comdlg32.dll", "version.dll",
@@ -262,8 +288,12 @@ private:
     void other_entry(const RegistryEntry& entry);
     fs::path registry_path(const RegistryLine& line, const std::string& what);
     bool module();
+    void module_version(const std::string& path);
+    void module_signature(const std::string& path);
     void imports();
     void client_library(const fs::path& path, const ImportedLibrary& imported);
+    void client_exports(const std::string& where, const BinaryFacts& facts, const ImportedLibrary& imported);
+    void client_version(const std::string& where, const VersionResource& version);
     void other_library(const ImportedLibrary& imported);
     fs::path find_library(const std::string& name, std::string& searched);
     void text_folders();
@@ -475,7 +505,41 @@ bool Check::module() {
     if (good)
         ok("module", path, std::string(module_.format == BinaryFacts::PE ? "PE" : "ELF") + " library for " +
                                module_.machine_name() + ", exporting exactly the three entry points");
+    /* An ELF module carries neither a version resource nor an Authenticode signature. */
+    if (module_.format == BinaryFacts::PE) {
+        module_version(path);
+        module_signature(path);
+    }
     return true;
+}
+
+/* The package's module always carries a version resource: a damaged one means the file was
+ * changed after the build, and whatever changed it may have changed more. */
+void Check::module_version(const std::string& path) {
+    const VersionResource& version = module_.version;
+    if (version.state == VersionResource::PRESENT)
+        ok("module", path, version_text(version));
+    else if (version.state == VersionResource::ABSENT)
+        warning("module", path, "carries no version resource", "install vt_vexo.dll from the package");
+    else
+        fault("module", path, "is damaged: the version resource cannot be read: " + version.error,
+              "install vt_vexo.dll again from the package");
+}
+
+/* vthost finds the signature; verifying it is for Windows and osslsigncode. */
+void Check::module_signature(const std::string& path) {
+    const Signature& signature = module_.signature;
+    const std::string sign = "sign it with scripts/sign where the security policy asks for signed modules";
+    if (signature.state == Signature::SIGNED)
+        ok("module", path, "signed (Authenticode, " + std::to_string(signature.bytes) +
+                               " bytes; verify it with osslsigncode verify or the file's properties in Windows)");
+    else if (signature.state == Signature::DAMAGED)
+        fault("module", path, "is damaged: the signature cannot be read: " + signature.error,
+              "install vt_vexo.dll again from the package");
+    else if (signature.entries > 0)
+        warning("module", path, "is not signed: its certificate table holds no Authenticode signature", sign);
+    else
+        warning("module", path, "is not signed", sign);
 }
 
 /* Where the loader looks for a library the module needs: beside the module, then PATH (PE);
@@ -554,6 +618,11 @@ void Check::client_library(const fs::path& path, const ImportedLibrary& imported
         fault("import", where, "the client library cannot be read: " + (readable ? facts.error : std::string("no access")), reinstall);
         return;
     }
+    client_exports(where, facts, imported);
+    if (facts.format == BinaryFacts::PE) client_version(where, facts.version);
+}
+
+void Check::client_exports(const std::string& where, const BinaryFacts& facts, const ImportedLibrary& imported) {
     if (facts.format != module_.format || facts.machine != module_.machine) {
         fault("import", where, "the client library is for " + facts.machine_name() + ", the module for " +
                                    module_.machine_name() + ": the module does not load",
@@ -578,6 +647,18 @@ void Check::client_library(const fs::path& path, const ImportedLibrary& imported
         return;
     }
     ok("import", where, "client library found, exporting all 32 functions");
+}
+
+/* The client library is the Vantor client's file: without a version resource it still loads,
+ * and a damaged one is the client's to repair. */
+void Check::client_version(const std::string& where, const VersionResource& version) {
+    if (version.state == VersionResource::PRESENT)
+        ok("import", where, version_text(version));
+    else if (version.state == VersionResource::ABSENT)
+        ok("import", where, "carries no version resource: its release cannot be told from the file");
+    else
+        warning("import", where, "the client library's version resource cannot be read: " + version.error,
+                "install the Vantor client library again");
 }
 
 void Check::other_library(const ImportedLibrary& imported) {

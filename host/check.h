@@ -3,7 +3,8 @@
  *     vthost check [--lang CODE|NAME ...] [--no-start] [--json] [--as LOCATION] FILE|DIR
  *
  * FILE is the host's registry file; DIR a folder holding it as protk.dat.  The check reads the
- * registry file, the module and its imports (the client library above all), every text folder
+ * registry file, the module (of a Windows module also its version resource and whether it is
+ * signed) and its imports (the client library above all, with its version), every text folder
  * and its icons, and then, unless --no-start, starts the module against the simulated host with
  * a silent stand-in in place of the client library and looks at the menu it built.  --as names
  * the folder the registry file's paths expect the installation in, when it lies elsewhere for
@@ -19,6 +20,8 @@
 #include <string>
 #include <vector>
 
+#include "host/binary_facts.h"
+
 namespace vthost {
 
 /* One finding of the check. */
@@ -33,6 +36,9 @@ struct Finding {
 /* The text line of a finding, and its JSON line. */
 std::string finding_text(const Finding& finding);
 std::string finding_json(const Finding& finding);
+
+/* What the check says of a version resource: "version 1.0.0.0 (product vt-vexo 1.0.0, Vantor)". */
+std::string version_text(const VersionResource& version);
 
 /* Offset of the first byte that is not part of well-formed UTF-8, or -1. */
 long utf8_error_at(const std::string& text);

@@ -53,9 +53,10 @@ function(plant name)
 endfunction()
 
 # Checks `tree` with the options in ARGN and expects each regex in the list EXPECT among the
-# output lines, status 1 when any FAULT is expected, and no other FAULT than those expected.
+# output lines, none of the list REJECT, status 1 when any FAULT is expected, and no other FAULT
+# than those expected.
 function(expect_check case tree)
-  cmake_parse_arguments(ARG "" "" "OPTIONS;EXPECT;ALLOW" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "OPTIONS;EXPECT;ALLOW;REJECT" ${ARGN})
   vthost(${tree} check ${ARG_OPTIONS} ${tree})
   set(expected ${ARG_EXPECT})
   if(module_fault)
@@ -71,6 +72,13 @@ function(expect_check case tree)
     string(REPLACE ";" "," out "${OUT}")
     if(NOT out MATCHES "(^|\n)${pattern}")
       message(SEND_ERROR "${case}: no line matches '${pattern}':\n${OUT}")
+      set(failures 1 PARENT_SCOPE)
+    endif()
+  endforeach()
+  foreach(pattern ${ARG_REJECT})
+    string(REPLACE ";" "," out "${OUT}")
+    if(out MATCHES "(^|\n)${pattern}")
+      message(SEND_ERROR "${case}: a line matches '${pattern}':\n${OUT}")
       set(failures 1 PARENT_SCOPE)
     endif()
   endforeach()
@@ -99,6 +107,18 @@ function(expect_check case tree)
 endfunction()
 
 # ---- the installed tree checks clean, in every language it has ----------------------------------
+# A Windows build's module and stand-in carry the project's version in their version resource;
+# the module is not signed.  ELF files carry neither, and the check says nothing of them.
+string(REPLACE "." "\\." version "${VERSION}")
+set(version_lines "")
+set(no_version_lines "")
+if(WINDOWS)
+  set(version_lines "ok +module +[^\n]*${MODULE}: version ${version}\\.0 \\(product vt-vexo ${version}, Vantor\\)"
+                    "warning +module +[^\n]*${MODULE}: is not signed -- sign it with scripts/sign where the security policy asks for signed modules"
+                    "ok +import +[^\n]*${STANDIN}: version ${version}\\.0 \\(product vt-vexo ${version}, Vantor\\)")
+else()
+  set(no_version_lines "[a-zA-Z]+ +(module|import) +[^\n]*: (version |carries no version|the client library's version|is not signed|signed |is damaged: the (version|signature))")
+endif()
 set(module_ok "ok +module +[^\n]*: ELF library for")
 if(MACHINE STREQUAL "i386")
   set(module_ok "ok +module +[^\n]*${MODULE}: PE library for i386, exporting exactly the three entry points")
@@ -108,7 +128,9 @@ endif()
 expect_check(clean ${prefix} OPTIONS --lang usascii --lang german --lang french --lang japanese
              EXPECT "${module_ok}" "ok +import +[^\n]*${STANDIN}: client library found, exporting all 32 functions"
                     "ok +icon +[^\n]*japanese[/\\]resource: all 24 icons"
-                    "ok +start +[^\n]*dry start-up in language 3 \\(german\\): 35 menu items, every one labelled")
+                    "ok +start +[^\n]*dry start-up in language 3 \\(german\\): 35 menu items, every one labelled"
+                    ${version_lines}
+             REJECT ${no_version_lines})
 
 # JSON lines: one object a line, the summary last.
 vthost(${prefix} check --json --no-start ${prefix})
@@ -258,7 +280,9 @@ if(PACKAGE)
   endif()
   expect_check(windows_package ${unpacked} OPTIONS --as ${location}
                EXPECT "ok +module +[^\n]*: PE library for i386, exporting exactly the three entry points"
+                      "ok +module +[^\n]*vt_vexo.dll: version ${version}\\.0 \\(product vt-vexo ${version}, Vantor\\)"
                       "ok +import +[^\n]*VTProeVEXO.dll: client library found, exporting all 32 functions"
+                      "ok +import +[^\n]*VTProeVEXO.dll: version ${version}\\.0 \\(product vt-vexo ${version}, Vantor\\)"
                       ${package_start})
   set(module_fault "${module_fault_kept}")
 endif()

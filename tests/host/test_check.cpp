@@ -136,6 +136,328 @@ TEST(PeReader, HostileOffsetsAndCountsAreFaults) {
     EXPECT_EQ(read_binary_facts("PK\x03\x04 a zip").error, "neither a PE nor an ELF file");
 }
 
+// ---- version resource and signature of a PE file -----------------------------------------
+
+std::string utf16(const std::u16string& text) {
+    std::string out;
+    for (char16_t unit : text) {
+        out.push_back(static_cast<char>(unit & 0xFF));
+        out.push_back(static_cast<char>(unit >> 8));
+    }
+    return out;
+}
+
+size_t align(size_t n, size_t to) { return (n + to - 1) / to * to; }
+
+// One block of a version resource: length, value length, type, key, then the value and the
+// children, each at a multiple of 4.
+std::string version_block(const std::u16string& key, const std::string& value, size_t value_length, int type,
+                          const std::vector<std::string>& children = {}) {
+    Blob b;
+    b.pad_to(6);
+    b.bytes += utf16(key) + std::string(2, '\0');
+    b.pad_to(align(b.size(), 4));
+    b.bytes += value;
+    for (const std::string& child : children) {
+        b.pad_to(align(b.size(), 4));
+        b.bytes += child;
+    }
+    b.put(0, b.size(), 2);
+    b.put(2, value_length, 2);
+    b.put(4, static_cast<uint64_t>(type), 2);
+    return b.bytes;
+}
+
+std::string version_string(const std::u16string& key, const std::u16string& value) {
+    return version_block(key, utf16(value) + std::string(2, '\0'), value.size() + 1, 1);
+}
+
+// VS_FIXEDFILEINFO: signature, structure version, file and product versions, the rest zero.
+std::string fixed_info(uint32_t signature, uint64_t file, uint64_t product) {
+    Blob b;
+    b.put(0, signature, 4);
+    b.put(4, 0x10000, 4);
+    b.put(8, file >> 32, 4);
+    b.put(12, file & 0xFFFFFFFF, 4);
+    b.put(16, product >> 32, 4);
+    b.put(20, product & 0xFFFFFFFF, 4);
+    b.pad_to(52);
+    return b.bytes;
+}
+
+const uint64_t file_1234 = 0x0001000200030004ull, product_1230 = 0x0001000200030000ull;
+
+std::string version_info(const std::vector<std::string>& strings, const std::string& fixed = fixed_info(0xFEEF04BD, file_1234, product_1230)) {
+    return version_block(u"VS_VERSION_INFO", fixed, fixed.size(), 0,
+                         {version_block(u"StringFileInfo", "", 0, 1, {version_block(u"040904B0", "", 0, 1, strings)}),
+                          version_block(u"VarFileInfo", "", 0, 1,
+                                        {version_block(u"Translation", std::string("\x09\x04\xB0\x04", 4), 4, 0)})});
+}
+
+std::string vt_version_info() {
+    return version_info({version_string(u"CompanyName", u"Vantor"), version_string(u"FileVersion", u"1.2.3"),
+                         version_string(u"ProductName", u"vt-vexo"), version_string(u"ProductVersion", u"1.2.3")});
+}
+
+// The resource section lies at RVA 0x3000.  Its directory: the type directory (one numbered
+// entry, `type`) at 0, the name directory at 24, the language directory at 48, the data entry
+// at 72 and the version block at 88.
+const uint32_t rsrc_rva = 0x3000;
+enum : size_t { TYPE_ID = 16, TYPE_TARGET = 20, NAME_DIR = 24, NAME_TARGET = 44, LANGUAGE_TARGET = 68,
+                DATA_RVA = 72, DATA_SIZE = 76, DATA = 88 };
+
+std::string resource_tree(const std::string& block, uint32_t type = 16) {
+    Blob r;
+    r.put(14, 1, 2);
+    r.put(TYPE_ID, type, 4);
+    r.put(TYPE_TARGET, 0x80000000u | NAME_DIR, 4);
+    r.put(NAME_DIR + 14, 1, 2);
+    r.put(40, 1, 4);
+    r.put(NAME_TARGET, 0x80000000u | 48, 4);
+    r.put(48 + 14, 1, 2);
+    r.put(64, 0x409, 4);
+    r.put(LANGUAGE_TARGET, 72, 4);
+    r.put(DATA_RVA, rsrc_rva + DATA, 4);
+    r.put(DATA_SIZE, block.size(), 4);
+    r.pad_to(DATA);
+    r.bytes += block;
+    return r.bytes;
+}
+
+size_t data_directories(bool wide) { return 0x44 + 20 + (wide ? 112 : 96); }
+
+// A PE DLL (pe_dll) with a second section at RVA 0x3000 holding `resources`, all of which the
+// resource directory entry names.  `raw` gets the section's file offset.
+std::string pe_with_resources(bool wide, const std::string& resources, size_t* raw = nullptr) {
+    Blob b{pe_dll(wide, wide ? 0x8664 : 0x14C)};
+    const size_t section = 0x44 + 20 + (wide ? 240 : 224) + 40;
+    const size_t at = align(b.size(), 0x200);
+    b.pad_to(at);
+    b.bytes += resources;
+    b.put(0x44 + 2, 2, 2);
+    b.put(section + 8, resources.size(), 4);
+    b.put(section + 12, rsrc_rva, 4);
+    b.put(section + 16, resources.size(), 4);
+    b.put(section + 20, at, 4);
+    b.put(data_directories(wide) + 16, rsrc_rva, 4);
+    b.put(data_directories(wide) + 20, resources.size(), 4);
+    if (raw != nullptr) *raw = at;
+    return b.bytes;
+}
+
+struct Certificate {
+    uint16_t revision, type;
+    std::string data;
+};
+
+// A DER SEQUENCE as PKCS#7 SignedData starts, 300 bytes in all.
+std::string pkcs7() { return std::string("\x30\x82\x01\x28", 4) + std::string(296, '\x5A'); }
+
+// `pe` with a certificate table after its last byte, at a multiple of 8, each entry padded to 8.
+std::string with_certificates(const std::string& pe, bool wide, const std::vector<Certificate>& entries) {
+    Blob b{pe};
+    const size_t at = align(b.size(), 8);
+    b.pad_to(at);
+    for (const Certificate& c : entries) {
+        const size_t entry = b.size();
+        b.put(entry, 8 + c.data.size(), 4);
+        b.put(entry + 4, c.revision, 2);
+        b.put(entry + 6, c.type, 2);
+        b.bytes += c.data;
+        b.pad_to(align(b.size(), 8));
+    }
+    b.put(data_directories(wide) + 32, at, 4);
+    b.put(data_directories(wide) + 36, b.size() - at, 4);
+    return b.bytes;
+}
+
+TEST(VersionResource, ReadsTheFixedVersionsAndTheStringsOfPe32AndPe32Plus) {
+    for (bool wide : {false, true}) {
+        SCOPED_TRACE(wide ? "PE32+" : "PE32");
+        BinaryFacts facts = read_binary_facts(pe_with_resources(wide, resource_tree(vt_version_info())));
+        ASSERT_EQ(facts.error, "");
+        EXPECT_EQ(facts.exports.size(), 2u);
+        const vthost::VersionResource& v = facts.version;
+        ASSERT_EQ(v.state, vthost::VersionResource::PRESENT) << v.error;
+        EXPECT_TRUE(v.fixed);
+        EXPECT_EQ(v.file_version_text(), "1.2.3.4");
+        EXPECT_EQ(std::vector<unsigned>(v.product_version, v.product_version + 4), (std::vector<unsigned>{1, 2, 3, 0}));
+        EXPECT_EQ(v.string("ProductName"), "vt-vexo");
+        EXPECT_EQ(v.string("CompanyName"), "Vantor");
+        EXPECT_EQ(v.string("OriginalFilename"), "");
+        EXPECT_EQ(vthost::version_text(v), "version 1.2.3.4 (product vt-vexo 1.2.3, Vantor)");
+        EXPECT_EQ(facts.signature.state, vthost::Signature::UNSIGNED);
+    }
+}
+
+TEST(VersionResource, StringsBecomeUtf8WithoutControlCharacters) {
+    vthost::VersionResource v = vthost::read_version_info(version_info(
+        {version_string(u"CompanyName", u"Vant\u00f6r \U0001F600"), version_string(u"FileDescription", u"a\tb\nc"),
+         version_string(u"OriginalFilename", std::u16string(u"x") + char16_t(0xD800) + u"y"),
+         version_string(u"ProductName", u"\u30D9\u30AF\u30BF")}));
+    ASSERT_EQ(v.state, vthost::VersionResource::PRESENT) << v.error;
+    EXPECT_EQ(v.string("CompanyName"), "Vant\xC3\xB6r \xF0\x9F\x98\x80");
+    EXPECT_EQ(v.string("FileDescription"), "a\xEF\xBF\xBD" "b\xEF\xBF\xBD" "c");
+    EXPECT_EQ(v.string("OriginalFilename"), "x\xEF\xBF\xBDy");
+    EXPECT_EQ(v.string("ProductName"), "\xE3\x83\x99\xE3\x82\xAF\xE3\x82\xBF");
+    for (const auto& pair : v.strings) EXPECT_EQ(vthost::utf8_error_at(pair.second), -1) << pair.first;
+}
+
+TEST(VersionResource, WhatTheCheckSaysWithPartsMissing) {
+    // Without the fixed part the FileVersion string stands in; without strings, the fixed
+    // product version.
+    vthost::VersionResource strings_only = vthost::read_version_info(
+        version_info({version_string(u"FileVersion", u"2.0 beta"), version_string(u"ProductName", u"vt-vexo")}, ""));
+    ASSERT_EQ(strings_only.state, vthost::VersionResource::PRESENT) << strings_only.error;
+    EXPECT_FALSE(strings_only.fixed);
+    EXPECT_EQ(vthost::version_text(strings_only), "version 2.0 beta (product vt-vexo)");
+    vthost::VersionResource fixed_only = vthost::read_version_info(version_info({}));
+    EXPECT_EQ(vthost::version_text(fixed_only), "version 1.2.3.4 (product 1.2.3.0)");
+    vthost::VersionResource empty = vthost::read_version_info(version_info({}, ""));
+    EXPECT_EQ(vthost::version_text(empty), "version unknown");
+    // The strings of the first language only.
+    std::string two_tables = version_block(
+        u"VS_VERSION_INFO", "", 0, 0,
+        {version_block(u"StringFileInfo", "", 0, 1,
+                       {version_block(u"040904B0", "", 0, 1, {version_string(u"ProductName", u"first")}),
+                        version_block(u"040704B0", "", 0, 1, {version_string(u"ProductName", u"zweite")})})});
+    vthost::VersionResource first = vthost::read_version_info(two_tables);
+    ASSERT_EQ(first.strings.size(), 1u);
+    EXPECT_EQ(first.string("ProductName"), "first");
+}
+
+TEST(VersionResource, NoneWithoutResourcesOrWithoutTheVersionType) {
+    EXPECT_EQ(read_binary_facts(pe_dll(false, 0x14C)).version.state, vthost::VersionResource::ABSENT);
+    // Resources of another type only (RT_ICON).
+    BinaryFacts icons = read_binary_facts(pe_with_resources(false, resource_tree(vt_version_info(), 3)));
+    EXPECT_EQ(icons.version.state, vthost::VersionResource::ABSENT);
+    EXPECT_EQ(icons.version.error, "");
+}
+
+TEST(VersionResource, DamagedDirectoriesAreFindingsNotCrashes) {
+    size_t raw = 0;
+    const std::string good = pe_with_resources(false, resource_tree(vt_version_info()), &raw);
+    auto patched = [&](size_t at, uint64_t value, int width = 4) {
+        Blob b{good};
+        b.put(at, value, width);
+        BinaryFacts facts = read_binary_facts(b.bytes);
+        EXPECT_EQ(facts.error, "") << "the exports and imports are read apart from the resources";
+        return facts.version.state == vthost::VersionResource::DAMAGED ? facts.version.error : "not damaged";
+    };
+    // Directories that lead back up: the name entry to the type directory, the language entry
+    // to the name directory.
+    EXPECT_EQ(patched(raw + NAME_TARGET, 0x80000000u), "a resource directory leads back to the one above it");
+    EXPECT_EQ(patched(raw + LANGUAGE_TARGET, 0x80000000u | NAME_DIR),
+              "the version resource's language entry leads to a directory where data belongs");
+    EXPECT_EQ(patched(raw + TYPE_TARGET, 0x80000000u), "a resource directory leads back to the one above it");
+    // Offsets, counts and RVAs out of range.
+    EXPECT_EQ(patched(raw + TYPE_TARGET, 0xFFFFFFF0u), "the name directory lies outside the resources");
+    EXPECT_EQ(patched(raw + 14, 0xFFFF, 2), "the type directory's entries run past the resources");
+    EXPECT_EQ(patched(raw + NAME_DIR + 14, 0, 2), "the version resource has no name");
+    EXPECT_EQ(patched(raw + TYPE_TARGET, NAME_DIR), "the version resource's type entry leads to data where a directory belongs");
+    EXPECT_EQ(patched(raw + LANGUAGE_TARGET, 0x7FFFFFF0u), "the version resource's data entry lies outside the resources");
+    EXPECT_EQ(patched(raw + DATA_RVA, 0x9000), "the version resource's data runs past its section or the file");
+    EXPECT_EQ(patched(raw + DATA_SIZE, 0xFFFFFFFFu), "the version resource's data runs past its section or the file");
+    EXPECT_EQ(patched(raw + DATA_SIZE, 0), "the version resource is empty");
+    const size_t dirs = data_directories(false);
+    EXPECT_EQ(patched(dirs + 20, 0x7FFFFFFF), "the resource directory runs past its section or the file");
+    EXPECT_EQ(patched(dirs + 20, 8), "the resource directory is too small for its header");
+    EXPECT_EQ(patched(dirs + 20, 16), "the type directory's entries run past the resources");
+    // A file cut anywhere in its resources.
+    for (size_t n = raw; n < good.size(); ++n) {
+        BinaryFacts facts = read_binary_facts(good.substr(0, n));
+        EXPECT_EQ(facts.version.state, vthost::VersionResource::DAMAGED) << "cut at " << n;
+    }
+}
+
+TEST(VersionResource, DamagedBlocksAreFindingsNotCrashes) {
+    const std::string good = vt_version_info();
+    auto error_of = [](const std::string& block) {
+        vthost::VersionResource v = vthost::read_version_info(block);
+        return v.state == vthost::VersionResource::DAMAGED ? v.error : "not damaged";
+    };
+    for (size_t n = 0; n < good.size(); ++n) EXPECT_NE(error_of(good.substr(0, n)), "not damaged") << "cut at " << n;
+    EXPECT_EQ(error_of(version_block(u"VS_VERSION_INFX", "", 0, 0)), "it does not start with the key VS_VERSION_INFO");
+    EXPECT_EQ(error_of(version_info({}, fixed_info(0xFEEF04BE, file_1234, product_1230))),
+              "its fixed part lacks the signature 0xFEEF04BD");
+    EXPECT_EQ(error_of(version_info({}, std::string(40, '\0'))), "its fixed part is 40 bytes, not 52");
+    Blob short_length{good};
+    short_length.put(0, 4, 2);
+    EXPECT_EQ(error_of(short_length.bytes), "a block runs past the block that holds it");
+    // A child longer than its parent; a key without its zero; a key beyond any real one.
+    Blob long_child{good};
+    long_child.put(92, 0xFFF0, 2);  // StringFileInfo, after the root's header, key and fixed part
+    EXPECT_EQ(error_of(long_child.bytes), "a block runs past the block that holds it");
+    std::string unterminated = version_block(u"VS_VERSION_INFO", "", 0, 0);
+    unterminated.resize(unterminated.size() - 4);  // the key's zero and the padding
+    Blob cut{unterminated};
+    cut.put(0, cut.size(), 2);
+    EXPECT_EQ(error_of(cut.bytes), "a key runs past its block");
+    EXPECT_EQ(error_of(version_block(std::u16string(100, u'K'), "", 0, 0)),
+              "a key is longer than any key of a version resource");
+    // Many tiny strings: the walk stops at its cap.
+    std::vector<std::string> many(300, version_string(u"K", u""));
+    EXPECT_EQ(error_of(version_info(many)), "a block holds more blocks than a version resource has");
+    EXPECT_EQ(error_of(version_info(std::vector<std::string>(200, version_string(u"K", u"")))), "not damaged");
+    // Zero padding after the last child ends the children.
+    EXPECT_EQ(error_of(good + std::string(8, '\0')), "not damaged");
+}
+
+TEST(Signature, FindsAnAuthenticodeEntryInTheCertificateTable) {
+    for (bool wide : {false, true}) {
+        SCOPED_TRACE(wide ? "PE32+" : "PE32");
+        const std::string pe = pe_with_resources(wide, resource_tree(vt_version_info()));
+        BinaryFacts unsigned_facts = read_binary_facts(pe);
+        EXPECT_EQ(unsigned_facts.signature.state, vthost::Signature::UNSIGNED);
+        EXPECT_EQ(unsigned_facts.signature.entries, 0u);
+        BinaryFacts facts = read_binary_facts(with_certificates(pe, wide, {{0x0200, 2, pkcs7()}}));
+        ASSERT_EQ(facts.signature.state, vthost::Signature::SIGNED) << facts.signature.error;
+        EXPECT_EQ(facts.signature.bytes, 300u);
+        EXPECT_EQ(facts.signature.entries, 1u);
+        EXPECT_EQ(facts.version.state, vthost::VersionResource::PRESENT);
+    }
+    const std::string pe = pe_dll(false, 0x14C);
+    // An X.509 entry of 13 bytes, padded to 16, before the Authenticode one.
+    BinaryFacts second = read_binary_facts(with_certificates(pe, false, {{0x0200, 1, "12345"}, {0x0200, 2, pkcs7()}}));
+    EXPECT_EQ(second.signature.state, vthost::Signature::SIGNED) << second.signature.error;
+    EXPECT_EQ(second.signature.entries, 2u);
+    // A table with no Authenticode entry: an X.509 certificate, an old revision.
+    BinaryFacts other = read_binary_facts(with_certificates(pe, false, {{0x0200, 1, pkcs7()}, {0x0100, 2, pkcs7()}}));
+    EXPECT_EQ(other.signature.state, vthost::Signature::UNSIGNED);
+    EXPECT_EQ(other.signature.entries, 2u);
+}
+
+TEST(Signature, DamagedCertificateTablesAreFindings) {
+    const std::string pe = pe_dll(false, 0x14C);
+    const std::string good = with_certificates(pe, false, {{0x0200, 2, pkcs7()}});
+    const size_t dirs = data_directories(false), table = align(pe.size(), 8);
+    auto error_of = [](const std::string& bytes) {
+        BinaryFacts facts = read_binary_facts(bytes);
+        return facts.signature.state == vthost::Signature::DAMAGED ? facts.signature.error : "not damaged";
+    };
+    auto patched = [&](size_t at, uint64_t value, int width = 4) {
+        Blob b{good};
+        b.put(at, value, width);
+        return error_of(b.bytes);
+    };
+    // A signed file cut short, as by an interrupted copy.
+    for (size_t cut : {size_t{1}, size_t{8}, size_t{200}, size_t{307}})
+        EXPECT_EQ(error_of(good.substr(0, good.size() - cut)), "the certificate table runs past the end of the file")
+            << "cut by " << cut;
+    EXPECT_EQ(patched(dirs + 32, 0xFFFFFFF8u), "the certificate table runs past the end of the file");
+    EXPECT_EQ(patched(dirs + 36, 0xFFFFFFFFu), "the certificate table runs past the end of the file");
+    EXPECT_EQ(patched(dirs + 32, table - 4), "the certificate table is not aligned to 8 bytes");
+    EXPECT_EQ(patched(table, 4), "a certificate entry runs past the table");
+    EXPECT_EQ(patched(table, 0x10000), "a certificate entry runs past the table");
+    EXPECT_EQ(patched(table + 8, 0x31, 1), "the Authenticode entry holds no PKCS#7 data");
+    EXPECT_EQ(patched(dirs + 36, 4), "a certificate entry is cut off");
+    // A table of many empty X.509 entries stops at the cap.
+    std::vector<Certificate> many(70, Certificate{0x0200, 1, ""});
+    EXPECT_EQ(error_of(with_certificates(pe, false, many)), "the certificate table holds more entries than a file has");
+    // No table: offset and size zero, or a size of zero.
+    EXPECT_EQ(patched(dirs + 36, 0), "not damaged");
+}
+
 // An ELF64 shared object: .dynstr, .dynsym (an export, a hidden and a local symbol, a needed
 // and a weak undefined one) and .dynamic (NEEDED, RUNPATH, FLAGS_1); section headers last.
 std::string elf_library(bool pie = false) {
