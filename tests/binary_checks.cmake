@@ -63,17 +63,17 @@ endif()
 # Signing: scripts/sign with a throw-away certificate on copies of the module, vthost.exe and the
 # MSI package (where the build made one); each verifies, a copy changed after signing does not,
 # the password stays off osslsigncode's command line, and vthost check tells signed from
-# unsigned.  The check runs with the native vthost where that build exists (it reads the Windows
-# module as bytes), else with this build's vthost under the emulator where that runs.
+# unsigned.  The check runs with this build's vthost under the emulator where that runs, else
+# with the native vthost where that build exists (it reads the Windows module as bytes).
 if(WIN32 AND TARGET vt_vexo AND TARGET vthost AND TARGET VTProeVEXO)
   set(VT_NATIVE_VTHOST ${CMAKE_SOURCE_DIR}/build/native/bin/vthost CACHE FILEPATH
       "A native vthost that the signing test runs the check with (if built)")
   set(vt_own_vthost "")
-  if(NOT DEFINED VT_RUN_TEST_PROGRAMS OR VT_RUN_TEST_PROGRAMS)  # the option's default is ON
+  if(VT_REGISTER_TEST_PROGRAMS)
     set(vt_own_vthost "${CMAKE_CROSSCOMPILING_EMULATOR} $<TARGET_FILE:vthost>")
   endif()
   add_test(NAME sign.signed_files_verify_and_changed_ones_fail
-           COMMAND sh -c "check=\"$1\"; [ -x \"$2\" ] && check=\"$2\"; shift 2; exec bash \"$@\" --check-vthost \"$check\""
+           COMMAND sh -c "check=\"$1\"; [ -z \"$check\" ] && [ -x \"$2\" ] && check=\"$2\"; shift 2; exec bash \"$@\" --check-vthost \"$check\""
                    check "${vt_own_vthost}" ${VT_NATIVE_VTHOST}
                    ${CMAKE_CURRENT_SOURCE_DIR}/dist/check-signing.sh --source ${CMAKE_SOURCE_DIR} --build ${CMAKE_BINARY_DIR}
                    --module $<TARGET_FILE:vt_vexo> --vthost $<TARGET_FILE:vthost> --standin $<TARGET_FILE:VTProeVEXO>
