@@ -183,10 +183,15 @@ inline double goal_figure(goal_kind kind, const times& t) {
     }
 }
 
+// A figure at most a limit, the limit included: a figure that equals the limit but for the last
+// bits of its computation (x87 arithmetic on i386 keeps more of them than a double holds) counts
+// as equal.
+inline bool at_most(double figure, double limit) { return figure <= limit * (1 + 1e-12); }
+
 inline bool goal_holds(const goal& g, const times& t) {
     if (g.kind == goal_kind::none) return true;
     double figure = goal_figure(g.kind, t);
-    return !std::isnan(figure) && figure <= g.limit;
+    return !std::isnan(figure) && at_most(figure, g.limit);
 }
 
 // The verdict word of a pair with valid goals at the given times.
@@ -196,7 +201,7 @@ inline verdict_word word_of(const pair_spec& spec, const times& t) {
     if (goal_holds(spec.target, t) && also) return verdict_word::met;
     if (spec.target.kind == goal_kind::ours_over_peer && spec.has_floor && also) {
         double floor_share = t.floor / t.peer, ours_share = t.ours / t.floor;
-        if (floor_share > spec.target.limit && ours_share <= FLOOR_BOUND) return verdict_word::at_floor;
+        if (!at_most(floor_share, spec.target.limit) && at_most(ours_share, FLOOR_BOUND)) return verdict_word::at_floor;
     }
     return verdict_word::miss;
 }
