@@ -25,6 +25,7 @@
  *
  * Exhaustion ends the process through crash() after the recovery messages; corruption reports
  * "memory chain is corrupt" and ends the process the same way. */
+#include <stdint.h>
 #include <string.h>
 #include <type_traits>
 

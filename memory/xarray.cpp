@@ -11,6 +11,7 @@
  * Misuse is reported to the message log as "NAME:  TEXT" and ends the process through crash();
  * exhaustion also calls error_break("Memory error.") first.  No operation returns an error. */
 #include <stdlib.h>
+#include <stdint.h>
 #include <string.h>
 
 #include "frame/report.h"

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "tests/fake_pdm/fake_pdm.h"
-#include "frame/entry.h"
+#include "support/fake_pdm.h"
+#include "module/entry.h"
 #include "frame/vt_constants.h"
 #include "frame/gateway.h"
 #include "platform/platform.h"

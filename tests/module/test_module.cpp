@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "frame/entry.h"
+#include "module/entry.h"
 #include "platform/platform.h"
 #include "tests/support/child.h"
 
