@@ -15,11 +15,12 @@
 #include "frame/report.h"
 #include "frame/vt_constants.h"
 #include "platform/platform.h"
+#include "text/languages.h"
 #include "text/text_internal.h"
 
 namespace {
 
-const int japanese_code_page = 932;
+constexpr int japanese_code_page = vt_languages[VT_LANG_JAPANESE].code_page;
 const unsigned whole_string_wc_flags = PLAT_WC_COMPOSITECHECK | PLAT_WC_DEFAULTCHAR;   /* 0x240 */
 const unsigned char euc_end = 0xFF;    /* what the EUC reader gives at and after the source end */
 
@@ -98,12 +99,16 @@ char* wide_to_latin(char* dest, const char16_t* source, int) {
     return dest;
 }
 
+/* The Hebrew letters alef to tav: 0xE0 to 0xFA in ISO-8859-8, U+05D0 to U+05EA in UTF-16, so one
+ * offset (0x05D0 - 0xE0) maps each to the other. */
+const int hebrew_letter_offset = 0x05D0 - 0xE0;   /* 0x4F0 */
+
 char16_t* hebrew_to_wide(char16_t* dest, const char* narrow, int) {
     const unsigned char* source = reinterpret_cast<const unsigned char*>(narrow);
     size_t n = strlen(narrow);
     for (size_t i = 0; i < n; ++i) {
         unsigned char b = source[i];
-        dest[i] = static_cast<char16_t>(b >= 0xE0 && b <= 0xFA ? b + 0x4F0 : b);
+        dest[i] = static_cast<char16_t>(b >= 0xE0 && b <= 0xFA ? b + hebrew_letter_offset : b);
     }
     dest[n] = 0;
     return dest;
@@ -113,7 +118,7 @@ char* wide_to_hebrew(char* dest, const char16_t* source, int) {
     size_t n = wide_length(source);
     for (size_t i = 0; i < n; ++i) {
         char16_t unit = source[i];
-        dest[i] = static_cast<char>((unit >= 0x05D0 && unit <= 0x05EA) ? unit - 0x4F0 : unit & 0xFF);
+        dest[i] = static_cast<char>((unit >= 0x05D0 && unit <= 0x05EA) ? unit - hebrew_letter_offset : unit & 0xFF);
     }
     dest[n] = 0;
     return dest;
@@ -220,14 +225,15 @@ const conversion_path code_page_path = {code_page_to_wide, wide_to_code_page};
 const conversion_path latin_path = {latin_to_wide, wide_to_latin};
 const conversion_path per_character_path = {per_character_to_wide, per_character_to_narrow};
 
+/* Japanese, Hebrew and English have mappings of their own; every other language with a code
+ * page of its own or with multibyte text converts whole strings through its code page, and
+ * the rest one character at a time through the default code page. */
 const conversion_path& path_for(int code) {
     switch (code) {
-    case 1: return euc_path;
-    case 12: return hebrew_path;
-    case 4: case 13: case 14: case 15: case 16: case 17: case 18: case 20:
-        return code_page_path;
-    case 0: return latin_path;
-    default: return lang_is_multibyte(code) ? code_page_path : per_character_path;
+    case VT_LANG_JAPANESE: return euc_path;
+    case VT_LANG_HEBREW: return hebrew_path;
+    case VT_LANG_ENGLISH: return latin_path;
+    default: return lang_code_page(code) != 0 || lang_is_multibyte(code) ? code_page_path : per_character_path;
     }
 }
 
@@ -306,7 +312,7 @@ int pro_mbtowc(char16_t* dest, const char* source, int size) {
         return 2;
     }
 
-    return code_page_mbtowc(lang_code_page(-1), dest, source, size);
+    return code_page_mbtowc(lang_current_code_page(), dest, source, size);
 }
 
 /* One code unit to narrow bytes: EUC bytes of a process code while the language is Japanese,
@@ -338,7 +344,7 @@ int pro_wctomb(char* dest, char16_t character) {
         out[2] = low | 0x80;
         return 3;
     }
-    return code_page_wctomb(lang_code_page(-1), dest, character);
+    return code_page_wctomb(lang_current_code_page(), dest, character);
 }
 
 char16_t* euc_str_to_unicode_str(char16_t* dest, const char* source) {
