@@ -6,7 +6,7 @@
 
 #include "bridge/bridge.h"
 #include "platform/platform.h"
-#include "tests/fake_pdm/fake_pdm.h"
+#include "support/fake_pdm.h"
 
 namespace {
 
