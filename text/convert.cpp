@@ -79,49 +79,37 @@ char16_t sjis_to_unit(const unsigned char* bytes, int count) {
 
 int is_euc_byte(unsigned char b) { return b >= 0xA1 && b <= 0xFE; }
 
-/* The four single-byte mappings measure the source first and then convert a counted run: the
+/* The single-byte mappings measure the source first and then convert a counted run: the
  * counted loops have no exit of their own, so the compiler turns them into vector code. */
-char16_t* latin_to_wide(char16_t* dest, const char* narrow, int) {
+template <char16_t (*unit_of)(unsigned char)>
+char16_t* bytes_to_wide(char16_t* dest, const char* narrow, int) {
     const unsigned char* source = reinterpret_cast<const unsigned char*>(narrow);
     size_t n = strlen(narrow);
-    for (size_t i = 0; i < n; ++i) dest[i] = source[i] == 0x80 ? char16_t(0x20AC) : char16_t(source[i]);
+    for (size_t i = 0; i < n; ++i) dest[i] = unit_of(source[i]);
     dest[n] = 0;
     return dest;
 }
 
-char* wide_to_latin(char* dest, const char16_t* source, int) {
+template <char (*byte_of)(char16_t)>
+char* units_to_narrow(char* dest, const char16_t* source, int) {
     size_t n = wide_length(source);
-    for (size_t i = 0; i < n; ++i) {
-        char16_t unit = source[i];
-        dest[i] = static_cast<char>(unit == 0x20AC ? 0x80 : unit & 0xFF);
-    }
+    for (size_t i = 0; i < n; ++i) dest[i] = byte_of(source[i]);
     dest[n] = 0;
     return dest;
 }
+
+/* English: Latin-1 with the euro sign at 0x80; any other unit keeps its low byte. */
+inline char16_t latin_unit(unsigned char b) { return b == 0x80 ? char16_t(0x20AC) : char16_t(b); }
+inline char latin_byte(char16_t unit) { return static_cast<char>(unit == 0x20AC ? 0x80 : unit & 0xFF); }
 
 /* The Hebrew letters alef to tav: 0xE0 to 0xFA in ISO-8859-8, U+05D0 to U+05EA in UTF-16, so one
- * offset (0x05D0 - 0xE0) maps each to the other. */
+ * offset (0x05D0 - 0xE0) maps each to the other; any other unit keeps its low byte. */
 const int hebrew_letter_offset = 0x05D0 - 0xE0;   /* 0x4F0 */
-
-char16_t* hebrew_to_wide(char16_t* dest, const char* narrow, int) {
-    const unsigned char* source = reinterpret_cast<const unsigned char*>(narrow);
-    size_t n = strlen(narrow);
-    for (size_t i = 0; i < n; ++i) {
-        unsigned char b = source[i];
-        dest[i] = static_cast<char16_t>(b >= 0xE0 && b <= 0xFA ? b + hebrew_letter_offset : b);
-    }
-    dest[n] = 0;
-    return dest;
+inline char16_t hebrew_unit(unsigned char b) {
+    return static_cast<char16_t>(b >= 0xE0 && b <= 0xFA ? b + hebrew_letter_offset : b);
 }
-
-char* wide_to_hebrew(char* dest, const char16_t* source, int) {
-    size_t n = wide_length(source);
-    for (size_t i = 0; i < n; ++i) {
-        char16_t unit = source[i];
-        dest[i] = static_cast<char>((unit >= 0x05D0 && unit <= 0x05EA) ? unit - hebrew_letter_offset : unit & 0xFF);
-    }
-    dest[n] = 0;
-    return dest;
+inline char hebrew_byte(char16_t unit) {
+    return static_cast<char>((unit >= 0x05D0 && unit <= 0x05EA) ? unit - hebrew_letter_offset : unit & 0xFF);
 }
 
 char16_t* code_page_to_wide(char16_t* dest, const char* source, int code) {
@@ -220,9 +208,9 @@ struct conversion_path {
 };
 
 const conversion_path euc_path = {euc_to_wide, wide_to_euc};
-const conversion_path hebrew_path = {hebrew_to_wide, wide_to_hebrew};
+const conversion_path hebrew_path = {bytes_to_wide<hebrew_unit>, units_to_narrow<hebrew_byte>};
 const conversion_path code_page_path = {code_page_to_wide, wide_to_code_page};
-const conversion_path latin_path = {latin_to_wide, wide_to_latin};
+const conversion_path latin_path = {bytes_to_wide<latin_unit>, units_to_narrow<latin_byte>};
 const conversion_path per_character_path = {per_character_to_wide, per_character_to_narrow};
 
 /* Japanese, Hebrew and English have mappings of their own; every other language with a code
@@ -235,6 +223,22 @@ const conversion_path& path_for(int code) {
     case VT_LANG_ENGLISH: return latin_path;
     default: return lang_code_page(code) != 0 || lang_is_multibyte(code) ? code_page_path : per_character_path;
     }
+}
+
+/* One direction of strtows / wstostr: a null argument is reported and nothing converted;
+ * otherwise the path of the current language, read once. */
+template <typename Dest, typename Source>
+using path_step = Dest* (*)(Dest* dest, const Source* source, int code);
+
+template <typename Dest, typename Source>
+Dest* convert_whole(Dest* dest, const Source* source, const char* null_message,
+                    path_step<Dest, Source> conversion_path::*direction) {
+    if (dest == nullptr || source == nullptr) {
+        msg_log_printf("%s", null_message);
+        return dest;
+    }
+    int code = lang_get();
+    return (path_for(code).*direction)(dest, source, code);
 }
 
 } // namespace
@@ -252,21 +256,11 @@ char* pro_wstr_to_str(char* dest, const char16_t* source) {
 }
 
 char16_t* strtows(char16_t* dest, const char* source) {
-    if (dest == nullptr || source == nullptr) {
-        msg_log_printf("STRTOWS :  Illegal NULL pointer !!!");
-        return dest;
-    }
-    int code = lang_get();
-    return path_for(code).to_wide(dest, source, code);
+    return convert_whole(dest, source, "STRTOWS :  Illegal NULL pointer !!!", &conversion_path::to_wide);
 }
 
 char* wstostr(char* dest, const char16_t* source) {
-    if (dest == nullptr || source == nullptr) {
-        msg_log_printf("WSTOSTR :  Illegal NULL pointer !!!");
-        return dest;
-    }
-    int code = lang_get();
-    return path_for(code).to_narrow(dest, source, code);
+    return convert_whole(dest, source, "WSTOSTR :  Illegal NULL pointer !!!", &conversion_path::to_narrow);
 }
 
 /* One narrow character to one code unit.  While the language is Japanese the unit is an EUC

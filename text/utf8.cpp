@@ -8,6 +8,25 @@ bool is_high_surrogate(char32_t unit) { return unit >= 0xD800 && unit <= 0xDBFF;
 bool is_low_surrogate(char32_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
 bool is_continuation(unsigned char byte) { return (byte & 0xC0) == 0x80; }
 
+/* A whole text, character by character: a character that does not decode (0 units taken)
+ * passes one unit as U+FFFD; one that would not fit whole ends the text. */
+template <typename In, typename Out, int (*decode)(const In*, size_t, char32_t*),
+          int (*encode)(char32_t, Out*)>
+size_t convert_text(Out* dest, size_t capacity, const In* source, size_t length) {
+    size_t in = 0, out = 0;
+    while (in < length && source[in] != 0) {
+        char32_t code;
+        int used = decode(source + in, length - in, &code);
+        Out units[4];
+        int count = encode(code, units);
+        if (out + count >= capacity) break;
+        for (int k = 0; k < count; ++k) dest[out++] = units[k];
+        in += used > 0 ? used : 1;
+    }
+    dest[out] = 0;
+    return out;
+}
+
 }  // namespace
 
 extern "C" {
@@ -42,7 +61,7 @@ int utf16_decode(const char16_t* text, size_t available, char32_t* code) {
         *code = 0x10000 + ((unit - 0xD800) << 10) + (text[1] - 0xDC00);
         return 2;
     }
-    *code = is_high_surrogate(unit) || is_low_surrogate(unit) ? UTF_REPLACEMENT : unit;
+    *code = is_high_surrogate(unit) || is_low_surrogate(unit) ? char32_t(UTF_REPLACEMENT) : unit;
     return 1;
 }
 
@@ -81,33 +100,11 @@ int utf16_encode(char32_t code, char16_t* out) {
 }
 
 size_t utf16_to_utf8(char* dest, size_t capacity, const char16_t* source, size_t length) {
-    size_t in = 0, out = 0;
-    while (in < length && source[in] != 0) {
-        char32_t code;
-        int used = utf16_decode(source + in, length - in, &code);
-        char bytes[4];
-        int count = utf8_encode(code, bytes);
-        if (out + count >= capacity) break;
-        for (int k = 0; k < count; ++k) dest[out++] = bytes[k];
-        in += used;
-    }
-    dest[out] = 0;
-    return out;
+    return convert_text<char16_t, char, utf16_decode, utf8_encode>(dest, capacity, source, length);
 }
 
 size_t utf8_to_utf16(char16_t* dest, size_t capacity, const char* source, size_t length) {
-    size_t in = 0, out = 0;
-    while (in < length && source[in] != 0) {
-        char32_t code;
-        int used = utf8_decode(source + in, length - in, &code);
-        char16_t units[2];
-        int count = utf16_encode(code, units);
-        if (out + count >= capacity) break;
-        for (int k = 0; k < count; ++k) dest[out++] = units[k];
-        in += used > 0 ? used : 1;
-    }
-    dest[out] = 0;
-    return out;
+    return convert_text<char, char16_t, utf8_decode, utf16_encode>(dest, capacity, source, length);
 }
 
 }
