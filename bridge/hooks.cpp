@@ -17,10 +17,6 @@
 
 namespace {
 
-enum {
-    NARROW_PER_UNIT = 4, /* no conversion writes more than 4 bytes per code unit */
-};
-
 /* Stands for the absence of a current model. */
 const char empty_key[1] = "";
 
@@ -33,7 +29,7 @@ struct host_model_area {
 };
 
 /* Converts at most `units` code units of a host field, which need not be terminated, into
- * `narrow` (room for units * 4 + 1 bytes). */
+ * `narrow` (room for units * TEXT_NARROW_PER_UNIT + 1 bytes). */
 void field_to_narrow(char* narrow, const char16_t* field, int units) {
     char16_t wide[MODEL_NAME_UNITS + 1];
     int length = 0;
@@ -124,8 +120,8 @@ extern "C" {
  * would not fit in the 256 bytes is refused whole (-1, empty key) rather than cut, since a cut
  * key would name some other document to the library. */
 int bridge_document_key(const model_record* model, char key[BRIDGE_KEY_SIZE]) {
-    char name[MODEL_NAME_UNITS * NARROW_PER_UNIT + 1];
-    char type[MODEL_TYPE_UNITS * NARROW_PER_UNIT + 1];
+    char name[MODEL_NAME_UNITS * TEXT_NARROW_PER_UNIT + 1];
+    char type[MODEL_TYPE_UNITS * TEXT_NARROW_PER_UNIT + 1];
     key[0] = 0;
     if (model == nullptr)
         return -1;

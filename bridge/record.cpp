@@ -38,7 +38,6 @@
 #include "text/utf8.h"
 #include "vt_version.h"
 
-
 namespace {
 
 enum {
@@ -48,17 +47,8 @@ enum {
     HOST_TEXT_MAX = 64,        /* version and build texts are cut beyond this */
     CALLS_MAX = 4,             /* the window close makes three calls, no action more */
     INT_TEXT_MAX = 11,
-    FUNCTION_NAME_MAX = 17,    /* QueryAssignedTask */
     PATH_SHOWN_MAX = 200,
 };
-
-/* The longest lines: a rename with two whole keys, a call with a whole escaped argument, the
- * answers of all 32 functions. */
-static_assert(sizeof "rename " + 2 * KEY_TEXT_MAX <= RECORD_LINE_MAX, "command line bound");
-static_assert(sizeof "# VTProeVEXO: " + FUNCTION_NAME_MAX + ARGUMENT_MAX * 4 + sizeof "(\"\") -> " +
-                  INT_TEXT_MAX <= RECORD_LINE_MAX, "call line bound");
-static_assert(sizeof "setenv VTPDM_ANSWERS " + 32 * (FUNCTION_NAME_MAX + 2 + INT_TEXT_MAX) <= RECORD_LINE_MAX,
-              "answers line bound");
 
 /* The client library's functions with the stand-in's default answers. */
 struct library_function {
@@ -66,11 +56,31 @@ struct library_function {
     int default_answer;
 };
 #define VT_RECORD_FUNCTION(name, argument, default_answer) {#name, default_answer},
-const library_function functions_template[] = {VTPDM_FUNCTION_LIST(VT_RECORD_FUNCTION)};
+constexpr library_function functions_template[] = {VTPDM_FUNCTION_LIST(VT_RECORD_FUNCTION)};
 #undef VT_RECORD_FUNCTION
 enum { FUNCTION_COUNT = sizeof functions_template / sizeof functions_template[0] };
 
 int default_answer(int index) { return functions_template[index].default_answer; }
+
+/* The longest function name of the list. */
+constexpr int longest_function_name() {
+    int longest = 0;
+    for (const library_function& function : functions_template) {
+        int length = 0;
+        while (function.name[length] != 0) ++length;
+        if (length > longest) longest = length;
+    }
+    return longest;
+}
+enum { FUNCTION_NAME_MAX = longest_function_name() };
+
+/* The longest lines: a rename with two whole keys, a call with a whole escaped argument, the
+ * answers of all 32 functions. */
+static_assert(sizeof "rename " + 2 * KEY_TEXT_MAX <= RECORD_LINE_MAX, "command line bound");
+static_assert(sizeof "# VTProeVEXO: " + FUNCTION_NAME_MAX + ARGUMENT_MAX * 4 + sizeof "(\"\") -> " +
+                  INT_TEXT_MAX <= RECORD_LINE_MAX, "call line bound");
+static_assert(sizeof "setenv VTPDM_ANSWERS " + FUNCTION_COUNT * (FUNCTION_NAME_MAX + 2 + INT_TEXT_MAX) <= RECORD_LINE_MAX,
+              "answers line bound");
 
 int function_index(const char* name) {
     for (int i = 0; i < FUNCTION_COUNT; i++)

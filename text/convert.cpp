@@ -44,7 +44,9 @@ int wide_capacity_for(size_t narrow_length) {
 }
 
 int narrow_capacity_for(size_t wide_units) {
-    return wide_units > static_cast<size_t>(INT_MAX - 1) / 4 ? INT_MAX : static_cast<int>(4 * wide_units + 1);
+    return wide_units > static_cast<size_t>(INT_MAX - 1) / TEXT_NARROW_PER_UNIT
+               ? INT_MAX
+               : static_cast<int>(TEXT_NARROW_PER_UNIT * wide_units + 1);
 }
 
 /* JIS row and cell (0x21..0x7E each) to the Shift_JIS pair, in place; a zero first byte stays. */

@@ -313,6 +313,17 @@ void cut_to_precision(const char* spec, char* text) {
     }
 }
 
+/* The narrow form of a "%ws" argument, in the conversion buffer; null when no buffer may hold
+ * what the conversion can write for it. */
+char* narrow_argument(const char16_t* value) {
+    int n = value != nullptr ? static_cast<int>(wide_length(value)) : 0;
+    if (n > (buffer_limit - 1) / TEXT_NARROW_PER_UNIT) return nullptr;
+    if (!ensure(&state->conversion, &state->conversion_capacity, TEXT_NARROW_PER_UNIT * n + 1)) return nullptr;
+    state->conversion[0] = '\0';
+    wstostr(state->conversion, value);
+    return state->conversion;
+}
+
 /* Formats the value of one conversion into the piece buffer; -1 refuses the call. */
 int convert_value(const char* spec, arg_kind kind, va_list* args) {
     switch (kind) {
@@ -331,15 +342,10 @@ int convert_value(const char* spec, arg_kind kind, va_list* args) {
         return format_piece(spec, value != nullptr ? value : "(null)");
     }
     case KIND_WIDE: {
-        const char16_t* value = va_arg(*args, const char16_t*);
-        int n = value != nullptr ? wide_length(value) : 0;
-        /* the wide-to-narrow conversion writes up to 4 bytes per code unit and a terminator */
-        if (n > (buffer_limit - 1) / 4) return -1;
-        if (!ensure(&state->conversion, &state->conversion_capacity, 4 * n + 1)) return -1;
-        state->conversion[0] = '\0';
-        wstostr(state->conversion, value);
-        cut_to_precision(spec, state->conversion);
-        return format_piece(spec, static_cast<const char*>(state->conversion));
+        char* narrow = narrow_argument(va_arg(*args, const char16_t*));
+        if (narrow == nullptr) return -1;
+        cut_to_precision(spec, narrow);
+        return format_piece(spec, static_cast<const char*>(narrow));
     }
     case KIND_PATH: {
         const char* value = va_arg(*args, const char*);
@@ -386,14 +392,9 @@ int convert_plain(char letter, arg_kind kind, va_list* args) {
         return append_output(value, static_cast<int>(n)) ? 1 : 0;
     }
     if (kind == KIND_WIDE) {
-        const char16_t* value = va_arg(*args, const char16_t*);
-        int n = value != nullptr ? wide_length(value) : 0;
-        if (n > (buffer_limit - 1) / 4) return 0;
-        if (!ensure(&state->conversion, &state->conversion_capacity, 4 * n + 1)) return 0;
-        state->conversion[0] = '\0';
-        wstostr(state->conversion, value);
-        size_t length = strlen(state->conversion);
-        return append_output(state->conversion, static_cast<int>(length)) ? 1 : 0;
+        const char* narrow = narrow_argument(va_arg(*args, const char16_t*));
+        if (narrow == nullptr) return 0;
+        return append_output(narrow, static_cast<int>(strlen(narrow))) ? 1 : 0;
     }
     if (kind != KIND_INT) return -1;
     if (letter == 'c') {

@@ -5,6 +5,10 @@
 
 #include <stdarg.h>
 
+/* wstostr writes at most TEXT_NARROW_PER_UNIT bytes per code unit: a narrow buffer for n units
+ * holds n * TEXT_NARROW_PER_UNIT + 1 bytes. */
+constexpr int TEXT_NARROW_PER_UNIT = 4;
+
 extern "C" {
 
 /* A row of the locale table: a language name the environment or the text directories use. */
