@@ -10,7 +10,7 @@
 #include "bridge/bridge.h"
 #include "bridge/record.h"
 #include "pdmclient/vtpdm.h"
-#include "tests/fake_pdm/fake_pdm.h"
+#include "support/fake_pdm.h"
 #include "text/text.h"
 
 namespace {

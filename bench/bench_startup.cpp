@@ -16,10 +16,10 @@
 #include "bench/bench.h"
 #include "bench/host_table.h"
 #include "bridge/bridge.h"
-#include "frame/entry.h"
+#include "module/entry.h"
 #include "frame/gateway.h"
 #include "pdmclient/vtpdm.h"
-#include "tests/fake_pdm/fake_pdm.h"
+#include "support/fake_pdm.h"
 #include "text/text.h"
 
 namespace {

@@ -41,6 +41,11 @@ int VT_CDECL VTNotifySwitchDocument(void);                                  /* W
 int VT_CDECL VTNotifyIgnorePair(model_record* first, model_record* second); /* COPY, RENAME */
 
 int VT_CDECL VTBracketFunc(int command_id, void* value, int entering, void* data);
+
+/* The steps of bridge_initialize, in its order: the menu with its commands, the model event
+ * subscriptions, the command brackets. */
+void bridge_register_menu(void);
+void bridge_subscribe_hooks(void);
 void bridge_attach_brackets(void);
 
 }

@@ -5,9 +5,9 @@
 
 extern "C" {
 
-#define VT_CLIENT_REFERENCE(name, takes_text) reinterpret_cast<const void*>(&name),
+#define VT_CLIENT_REFERENCE(name, argument, default_answer) reinterpret_cast<const void*>(&name),
 __attribute__((used)) extern const void* const vt_client_imports[] = {
-    VTPDM_FUNCTIONS(VT_CLIENT_REFERENCE)
+    VTPDM_FUNCTION_LIST(VT_CLIENT_REFERENCE)
 };
 #undef VT_CLIENT_REFERENCE
 

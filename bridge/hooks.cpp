@@ -3,23 +3,19 @@
  *
  * The file holds the document key builder, the empty key that stands for "no model", the steps
  * shared by the hooks that ask the host for the current model, the step shared by the hooks
- * that are handed their model, and the seven hooks in the order they are subscribed
- * (types 19, 1, 3, 9, 11, 24, and 8/6).  Each hook tests record_active once, after its work. */
+ * that are handed their model, the seven hooks, and their subscription to the eight
+ * notification types (19, 1, 3, 9, 11, 24, 8 and 6, in this order).  Each hook tests
+ * record_active once, after its work. */
 #include <string.h>
 
 #include "bridge/bridge.h"
 #include "bridge/record.h"
 #include "frame/gateway.h"
+#include "frame/vt_constants.h"
 #include "pdmclient/vtpdm.h"
 #include "text/text.h"
 
 namespace {
-
-enum {
-    NAME_UNITS = sizeof(((model_record*)nullptr)->name) / sizeof(char16_t), /* 80 */
-    TYPE_UNITS = sizeof(((model_record*)nullptr)->type) / sizeof(char16_t), /* 4 */
-    NARROW_PER_UNIT = 4, /* no conversion writes more than 4 bytes per code unit */
-};
 
 /* Stands for the absence of a current model. */
 const char empty_key[1] = "";
@@ -33,9 +29,9 @@ struct host_model_area {
 };
 
 /* Converts at most `units` code units of a host field, which need not be terminated, into
- * `narrow` (room for units * 4 + 1 bytes). */
+ * `narrow` (room for units * TEXT_NARROW_PER_UNIT + 1 bytes). */
 void field_to_narrow(char* narrow, const char16_t* field, int units) {
-    char16_t wide[NAME_UNITS + 1];
+    char16_t wide[MODEL_NAME_UNITS + 1];
     int length = 0;
     while (length < units && field[length] != 0) {
         wide[length] = field[length];
@@ -45,6 +41,24 @@ void field_to_narrow(char* narrow, const char16_t* field, int units) {
     narrow[0] = 0;
     pro_wstr_to_str(narrow, wide);
 }
+
+/* The model event subscriptions, in subscription order; each hook is handed over in the
+ * host's generic hook form and called back in the shape its type has. */
+struct subscription {
+    int type;
+    notify_hook hook;
+};
+
+const subscription subscriptions[] = {
+    {VT_NOTIFY_AFTER_OPEN, reinterpret_cast<notify_hook>(VTNotifyAfterOpen)},
+    {VT_NOTIFY_BEFORE_SAVE, reinterpret_cast<notify_hook>(VTNotifyBeforeSave)},
+    {VT_NOTIFY_REGENERATE, reinterpret_cast<notify_hook>(VTNotifyIgnore)},
+    {VT_NOTIFY_BEFORE_CLOSE, reinterpret_cast<notify_hook>(VTNotifyBeforeClose)},
+    {VT_NOTIFY_AFTER_CLOSE, reinterpret_cast<notify_hook>(VTNotifyAfterClose)},
+    {VT_NOTIFY_WINDOW_CHANGED, reinterpret_cast<notify_hook>(VTNotifySwitchDocument)},
+    {VT_NOTIFY_COPY, reinterpret_cast<notify_hook>(VTNotifyIgnorePair)},
+    {VT_NOTIFY_RENAME, reinterpret_cast<notify_hook>(VTNotifyIgnorePair)},
+};
 
 /* Asks the host for the current model's record.  Returns 1 when there is no current model,
  * -1 when there is one but its data cannot be read, 0 with the record filled otherwise. */
@@ -106,13 +120,13 @@ extern "C" {
  * would not fit in the 256 bytes is refused whole (-1, empty key) rather than cut, since a cut
  * key would name some other document to the library. */
 int bridge_document_key(const model_record* model, char key[BRIDGE_KEY_SIZE]) {
-    char name[NAME_UNITS * NARROW_PER_UNIT + 1];
-    char type[TYPE_UNITS * NARROW_PER_UNIT + 1];
+    char name[MODEL_NAME_UNITS * TEXT_NARROW_PER_UNIT + 1];
+    char type[MODEL_TYPE_UNITS * TEXT_NARROW_PER_UNIT + 1];
     key[0] = 0;
     if (model == nullptr)
         return -1;
-    field_to_narrow(name, model->name, NAME_UNITS);
-    field_to_narrow(type, model->type, TYPE_UNITS);
+    field_to_narrow(name, model->name, MODEL_NAME_UNITS);
+    field_to_narrow(type, model->type, MODEL_TYPE_UNITS);
     /* The conversion is bounded by its capacity rule, but a failed conversion may leave the
      * buffer unterminated; never read past it. */
     size_t name_length = strnlen(name, sizeof name - 1);
@@ -157,5 +171,10 @@ int VTNotifySwitchDocument(void) {
 }
 
 int VTNotifyIgnorePair(model_record*, model_record*) { return 0; }
+
+void bridge_subscribe_hooks(void) {
+    for (const subscription& entry : subscriptions)
+        ProNotificationSet(entry.type, record_subscription(entry.type, entry.hook));
+}
 
 }

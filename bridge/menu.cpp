@@ -1,10 +1,10 @@
-/* Start-up and exit of the bridge: the Vantor menu, its commands, the event subscriptions and the
- * command brackets, between the client library's BeforeInit/Start and AfterInit.
+/* The Vantor menu and its commands, registered at start-up (bridge/startup.cpp), and the access
+ * functions the host asks for a command's state.
  *
- * The menu is data: table A registers the base commands whose ids later buttons take, table B
- * lists the menu items in call order (own commands, buttons on base commands, sub-menus and
- * separators), and a third table pairs the notification types with their hooks.  The host's
- * answers to all of these registrations are ignored: a refused item is simply missing. */
+ * The menu is data: the base commands register the commands whose ids later buttons take, the
+ * menu items (bridge/menu_table.h) list what goes into the menu in call order (own commands,
+ * buttons on base commands, sub-menus and separators).  The host's answers to all of these
+ * registrations are ignored: a refused item is simply missing. */
 #include <stdio.h>
 #include <string.h>
 
@@ -13,7 +13,6 @@
 #include "bridge/record.h"
 #include "frame/gateway.h"
 #include "frame/vt_constants.h"
-#include "pdmclient/vtpdm.h"
 #include "text/text.h"
 
 namespace {
@@ -21,7 +20,7 @@ namespace {
 const char message_file_name[] = VT_MENU_MESSAGE_FILE;
 const char top_menu[] = VT_MENU_TOP;
 
-/* Table A: base commands, all with AccessAll and both flags set.  A separator row stores its id
+/* The base commands, all with AccessAll and both flags set.  A separator row stores its id
  * in the shared separator id variable instead of its own slot. */
 struct base_command {
     const char* action;
@@ -49,7 +48,7 @@ const base_command base_commands[] = {
 };
 enum { BASE_COUNT = sizeof base_commands / sizeof base_commands[0] };
 
-/* Table B: the menu items in call order.
+/* The menu items in call order.
  *   OWN       - registers `action` (handler, access, flags), then button, designation, icon;
  *   BASE      - button, designation and icon on the id of base command `action`;
  *   SUBMENU   - sub-menu `item` placed after `action`, the neighbour;
@@ -74,24 +73,6 @@ struct menu_item {
     {parent, item, kind, label, help, action, handler, access, non_active_ok, accessory_ok, icon},
 const menu_item menu_items[] = {VT_MENU_ITEMS(VT_MENU_ROW)};
 #undef VT_MENU_ROW
-
-/* The model event subscriptions, in subscription order; each hook is handed over in the
- * host's generic hook form and called back in the shape its type has. */
-struct subscription {
-    int type;
-    notify_hook hook;
-};
-
-const subscription subscriptions[] = {
-    {VT_NOTIFY_AFTER_OPEN, reinterpret_cast<notify_hook>(VTNotifyAfterOpen)},
-    {VT_NOTIFY_BEFORE_SAVE, reinterpret_cast<notify_hook>(VTNotifyBeforeSave)},
-    {VT_NOTIFY_REGENERATE, reinterpret_cast<notify_hook>(VTNotifyIgnore)},
-    {VT_NOTIFY_BEFORE_CLOSE, reinterpret_cast<notify_hook>(VTNotifyBeforeClose)},
-    {VT_NOTIFY_AFTER_CLOSE, reinterpret_cast<notify_hook>(VTNotifyAfterClose)},
-    {VT_NOTIFY_WINDOW_CHANGED, reinterpret_cast<notify_hook>(VTNotifySwitchDocument)},
-    {VT_NOTIFY_COPY, reinterpret_cast<notify_hook>(VTNotifyIgnorePair)},
-    {VT_NOTIFY_RENAME, reinterpret_cast<notify_hook>(VTNotifyIgnorePair)},
-};
 
 /* Start-up state of the menu build: lives for the duration of bridge_initialize only. */
 struct menu_build {
@@ -157,37 +138,16 @@ void add_menu_item(menu_build* build, const menu_item* row) {
 
 extern "C" {
 
-/* Of the host's start-up arguments only the version and build are read, for a recording's
- * header: the host release is not tested and the error buffer is never written.  Every
- * registration status is ignored; the result is always 0. */
-int bridge_initialize(int, char**, const char* version, const char* host_build, char16_t*) {
+/* The top menu, the base commands and the menu items in their order.  The message file name is
+ * converted to wide text once and handed to every call that takes it. */
+void bridge_register_menu(void) {
     menu_build build;
     memset(&build, 0, sizeof build);
-
-    record_begin(version, host_build);
-    int before_init = BeforeInit();
-    int start = Start();
-
     pro_str_to_wstr(build.message_file, message_file_name);
     ProMenubarMenuAdd(top_menu, VT_MENU_TOP_LABEL, VT_MENU_NEIGHBOUR, 1, build.message_file);
-
     register_base_commands(&build);
     for (const menu_item& row : menu_items)
         add_menu_item(&build, &row);
-
-    for (const subscription& entry : subscriptions)
-        ProNotificationSet(entry.type, record_subscription(entry.type, entry.hook));
-
-    bridge_attach_brackets();
-    int after_init = AfterInit();
-    record_startup(before_init, start, after_init);
-    return 0;
-}
-
-int bridge_terminate(void) {
-    int answer = Stop();
-    record_end(answer);
-    return answer;
 }
 
 /* The button of a handler: an own command's item, or the item placed on the base command the

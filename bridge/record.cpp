@@ -13,7 +13,7 @@
  * bracket, 24, bracket), so an entry stays pending until the action's last event, or until any
  * other event shows that the action is over.  The setenv line makes the stand-in client library
  * answer as the recorded one did: it lists every function whose answer differs from the
- * stand-in's default (0, BeforeSave 1).
+ * stand-in's default (the function list's, pdmclient/vtpdm_functions.h).
  *
  * Names are written in UTF-8, converted straight from the host's UTF-16 whatever the language;
  * what a script line cannot hold (blanks, control characters, '#', '\') is written \xHH, which
@@ -31,48 +31,56 @@
 
 #include "bridge/bridge.h"
 #include "frame/report.h"
+#include "frame/vt_constants.h"
 #include "pdmclient/vtpdm.h"
 #include "platform/platform.h"
 #include "text/text.h"
+#include "text/utf8.h"
 #include "vt_version.h"
-
 
 namespace {
 
 enum {
-    NAME_UNITS = sizeof(((model_record*)nullptr)->name) / sizeof(char16_t), /* 80 */
-    TYPE_UNITS = sizeof(((model_record*)nullptr)->type) / sizeof(char16_t), /* 4 */
     ESCAPED_PER_UNIT = 4,      /* \xHH, or at most 3 UTF-8 bytes (4 for a surrogate pair of 2) */
-    KEY_TEXT_MAX = (NAME_UNITS + TYPE_UNITS) * ESCAPED_PER_UNIT + 1,
+    KEY_TEXT_MAX = (MODEL_NAME_UNITS + MODEL_TYPE_UNITS) * ESCAPED_PER_UNIT + 1,
     ARGUMENT_MAX = BRIDGE_KEY_SIZE - 1,
     HOST_TEXT_MAX = 64,        /* version and build texts are cut beyond this */
     CALLS_MAX = 4,             /* the window close makes three calls, no action more */
     INT_TEXT_MAX = 11,
-    FUNCTION_NAME_MAX = 17,    /* QueryAssignedTask */
     PATH_SHOWN_MAX = 200,
 };
-
-/* The longest lines: a rename with two whole keys, a call with a whole escaped argument, the
- * answers of all 32 functions. */
-static_assert(sizeof "rename " + 2 * KEY_TEXT_MAX <= RECORD_LINE_MAX, "command line bound");
-static_assert(sizeof "# VTProeVEXO: " + FUNCTION_NAME_MAX + ARGUMENT_MAX * 4 + sizeof "(\"\") -> " +
-                  INT_TEXT_MAX <= RECORD_LINE_MAX, "call line bound");
-static_assert(sizeof "setenv VTPDM_ANSWERS " + 32 * (FUNCTION_NAME_MAX + 2 + INT_TEXT_MAX) <= RECORD_LINE_MAX,
-              "answers line bound");
 
 /* The client library's functions with the stand-in's default answers. */
 struct library_function {
     const char* name;
     int default_answer;
 };
-#define VT_RECORD_FUNCTION(name, takes_text) {#name, 0},
-const library_function functions_template[] = {VTPDM_FUNCTIONS(VT_RECORD_FUNCTION)};
+#define VT_RECORD_FUNCTION(name, argument, default_answer) {#name, default_answer},
+constexpr library_function functions_template[] = {VTPDM_FUNCTION_LIST(VT_RECORD_FUNCTION)};
 #undef VT_RECORD_FUNCTION
 enum { FUNCTION_COUNT = sizeof functions_template / sizeof functions_template[0] };
 
-int default_answer(int index) {
-    return strcmp(functions_template[index].name, "BeforeSave") == 0 ? 1 : 0;
+int default_answer(int index) { return functions_template[index].default_answer; }
+
+/* The longest function name of the list. */
+constexpr int longest_function_name() {
+    int longest = 0;
+    for (const library_function& function : functions_template) {
+        int length = 0;
+        while (function.name[length] != 0) ++length;
+        if (length > longest) longest = length;
+    }
+    return longest;
 }
+enum { FUNCTION_NAME_MAX = longest_function_name() };
+
+/* The longest lines: a rename with two whole keys, a call with a whole escaped argument, the
+ * answers of all 32 functions. */
+static_assert(sizeof "rename " + 2 * KEY_TEXT_MAX <= RECORD_LINE_MAX, "command line bound");
+static_assert(sizeof "# VTProeVEXO: " + FUNCTION_NAME_MAX + ARGUMENT_MAX * 4 + sizeof "(\"\") -> " +
+                  INT_TEXT_MAX <= RECORD_LINE_MAX, "call line bound");
+static_assert(sizeof "setenv VTPDM_ANSWERS " + FUNCTION_COUNT * (FUNCTION_NAME_MAX + 2 + INT_TEXT_MAX) <= RECORD_LINE_MAX,
+              "answers line bound");
 
 int function_index(const char* name) {
     for (int i = 0; i < FUNCTION_COUNT; i++)
@@ -125,49 +133,26 @@ void append_escaped_bytes(line_buffer* line, const char* text, int limit) {
 }
 
 /* At most `units` code units of a host field (not necessarily terminated) as script text in
- * UTF-8.  A lone surrogate, which UTF-8 cannot hold, becomes U+FFFD. */
+ * UTF-8; a lone surrogate, which UTF-8 cannot hold, becomes U+FFFD.  What a script line cannot
+ * hold as it is (blanks, control characters, '#', '\') is written \xHH. */
 void append_script_text(line_buffer* line, const char16_t* field, int units) {
-    for (int i = 0; i < units && field[i] != 0; i++) {
-        unsigned long code = field[i];
-        if (code >= 0xD800 && code <= 0xDBFF && i + 1 < units && field[i + 1] >= 0xDC00 && field[i + 1] <= 0xDFFF) {
-            code = 0x10000 + ((code - 0xD800) << 10) + (field[i + 1] - 0xDC00);
-            i++;
-        } else if (code >= 0xD800 && code <= 0xDFFF) {
-            code = 0xFFFD;
-        }
-        char utf8[4];
-        int count;
+    for (int i = 0; i < units && field[i] != 0;) {
+        char32_t code;
+        i += utf16_decode(field + i, static_cast<size_t>(units - i), &code);
         if (code <= 0x20 || code == 0x7F || code == '#' || code == '\\') {
             append_hex_byte(line, (unsigned)code);
             continue;
-        } else if (code < 0x80) {
-            utf8[0] = (char)code;
-            count = 1;
-        } else if (code < 0x800) {
-            utf8[0] = (char)(0xC0 | (code >> 6));
-            utf8[1] = (char)(0x80 | (code & 0x3F));
-            count = 2;
-        } else if (code < 0x10000) {
-            utf8[0] = (char)(0xE0 | (code >> 12));
-            utf8[1] = (char)(0x80 | ((code >> 6) & 0x3F));
-            utf8[2] = (char)(0x80 | (code & 0x3F));
-            count = 3;
-        } else {
-            utf8[0] = (char)(0xF0 | (code >> 18));
-            utf8[1] = (char)(0x80 | ((code >> 12) & 0x3F));
-            utf8[2] = (char)(0x80 | ((code >> 6) & 0x3F));
-            utf8[3] = (char)(0x80 | (code & 0x3F));
-            count = 4;
         }
-        append_bytes(line, utf8, count);
+        char utf8[4];
+        append_bytes(line, utf8, utf8_encode(code, utf8));
     }
 }
 
 /* A model as the script names it: NAME.TYPE. */
 void append_model(line_buffer* line, const model_record* model) {
-    append_script_text(line, model->name, NAME_UNITS);
+    append_script_text(line, model->name, MODEL_NAME_UNITS);
     append_text(line, ".");
-    append_script_text(line, model->type, TYPE_UNITS);
+    append_script_text(line, model->type, MODEL_TYPE_UNITS);
 }
 
 struct recorded_call {
@@ -475,8 +460,8 @@ void record_end(int stop_answer) {
 
 notify_hook record_subscription(int type, notify_hook hook) {
     if (!record_active) return hook;
-    if (type == 8) return reinterpret_cast<notify_hook>(VTRecordCopy);
-    if (type == 6) return reinterpret_cast<notify_hook>(VTRecordRename);
+    if (type == VT_NOTIFY_COPY) return reinterpret_cast<notify_hook>(VTRecordCopy);
+    if (type == VT_NOTIFY_RENAME) return reinterpret_cast<notify_hook>(VTRecordRename);
     return hook;
 }
 

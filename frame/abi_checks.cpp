@@ -4,7 +4,6 @@
  * only a 32-bit build has (every start-up argument, pointer and gateway word is 4 bytes). */
 #include <stddef.h>
 
-#include "frame/entry.h"
 #include "frame/vt_types.h"
 
 /* The model record: an 80-unit wide name, then the short wide type, both UTF-16. */
@@ -22,8 +21,8 @@ static_assert(sizeof(host_function_pair) == 2 * sizeof(void*), "pairs are packed
 static_assert(sizeof(gateway_word) == sizeof(void*), "a gateway word holds a pointer");
 static_assert(sizeof(gateway_word) >= sizeof(int), "a gateway word holds an int");
 
-/* The start-up entry takes 14 arguments that the host pushes as 32-bit words. */
-using startup_entry = decltype(&user_initialize_plus);
+/* The start-up entry takes 14 arguments that the host pushes as 32-bit words (its own checks
+ * stand beside it, in module/entry.cpp). */
 static_assert(sizeof(int) == 4, "status, count, handle and language are 32-bit integers");
 
 #if defined(_WIN32) && !defined(_WIN64)
@@ -33,5 +32,4 @@ static_assert(sizeof(host_function_pair) == 8, "the host's table holds 8-byte pa
 static_assert(sizeof(model_record) == 168, "the host's model record starts with 168 bytes of name and type");
 static_assert(sizeof(char**) == 4 && sizeof(const char16_t*) == 4 && sizeof(const host_function_pair*) == 4,
               "every start-up argument is one 32-bit word");
-static_assert(sizeof(startup_entry) == 4, "entry points are 32-bit addresses");
 #endif

@@ -14,6 +14,13 @@
 
 namespace {
 int allow_crash_flag = 0; /* latched once ALLOW_CRASH has been seen */
+
+/* One message of the log onto a stream, flushed at once; the characters written. */
+int log_to(FILE* stream, const char* format, va_list args) {
+    int written = vfprintf(stream, format, args);
+    fflush(stream);
+    return written;
+}
 }
 
 extern "C" {
@@ -27,18 +34,16 @@ void error_break(const char*) {}
 int msg_log_printf(const char* format, ...) {
     va_list args;
     va_start(args, format);
-    int written = vfprintf(stdout, format, args);
+    int written = log_to(stdout, format, args);
     va_end(args);
-    fflush(stdout);
     return written;
 }
 
 int msg_log_fprintf(FILE* stream, const char* format, ...) {
     va_list args;
     va_start(args, format);
-    int written = vfprintf(stream, format, args);
+    int written = log_to(stream, format, args);
     va_end(args);
-    fflush(stream);
     return written;
 }
 

@@ -56,7 +56,7 @@ enum {
 
 /* Language codes.  Names of a language that the locale table does not know give
  * VT_LANG_UNKNOWN; a blank name VT_LANG_BLANK. */
-enum vt_language {
+enum vt_language_code {
     VT_LANG_BLANK = -2,
     VT_LANG_UNKNOWN = -1,          /* also the current language before one is chosen */
     VT_LANG_ENGLISH = 0,

@@ -1,34 +1,29 @@
-/* Types shared by the frame, the bridge, the runtime and the host side.
+/* The host-facing records and callback types, shared by the frame, the bridge and the host side.
  *
  * Wide text is the host's UTF-16: char16_t units, zero-terminated.  Every operation of the
- * add-in has C linkage; these records are fixed and laid out as the host and callers expect. */
+ * add-in has C linkage; these records are fixed and laid out as the host and callers expect.
+ * The locale row belongs to text/text.h, the tree records to memory/memory.h. */
 #ifndef VT_TYPES_H
 #define VT_TYPES_H
 
 #include <stdint.h>
 
-/* The calling convention of every function that crosses a module boundary: the add-in's
- * exports, the client library's functions, the host functions and the callbacks the add-in
- * hands to the host.  On 32-bit Windows the caller cleans the stack and names stay undecorated
- * (__cdecl), whatever the compiler's default; elsewhere there is only one convention. */
-#if defined(_WIN32) && defined(__i386__)
-#define VT_CDECL __cdecl
-#else
-#define VT_CDECL
-#endif
+#include "platform/vt_base.h"   /* VT_CDECL, host_function */
 
 extern "C" {
 
-typedef void (VT_CDECL* host_function)(void);
 struct host_function_pair {
     host_function function;   /* address of the host function */
     const char* name;         /* its name in the table; pairs are sorted bytewise by name */
 };
 typedef intptr_t gateway_word; /* one caller word of a generic forwarding entry */
 
+/* Code units of the two fields of a model record the bridge reads. */
+enum { MODEL_NAME_UNITS = 80, MODEL_TYPE_UNITS = 4 };
+
 struct model_record {          /* the host's model data; the bridge reads name and type only */
-    char16_t name[80];
-    char16_t type[4];
+    char16_t name[MODEL_NAME_UNITS];
+    char16_t type[MODEL_TYPE_UNITS];
     /* further fields belong to the host */
 };
 
@@ -36,25 +31,6 @@ typedef int (VT_CDECL* command_action)(int command_id, void* value, void* data);
 typedef int (VT_CDECL* command_access)(void);
 typedef int (VT_CDECL* command_bracket)(int command_id, void* value, int entering, void* data);
 typedef void (VT_CDECL* notify_hook)(void); /* the host calls it in the shape its type has */
-
-struct locale_row {
-    char name[64];            /* language name, zero-terminated */
-    int code;                 /* language code */
-};
-
-struct btree_node {
-    btree_node* parent;
-    btree_node* left;
-    btree_node* right;
-    void* item;
-    unsigned colour;          /* 1 black, 0 red */
-};
-struct btree {
-    btree_node* root;
-    void* node_pool;          /* xarray of pool block records */
-};
-typedef int (*btree_compare)(const void* a, const void* b);
-typedef int (*array_compare)(const void* a, const void* b, void* extra);
 
 }
 

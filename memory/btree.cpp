@@ -19,6 +19,9 @@
 
 namespace {
 
+/* Pool blocks: the first holds DEFAULT_BLOCK nodes unless the tree asks for another count, and
+ * each later block twice the last one's, up to LARGEST_BLOCK nodes (65,535 / 10, rounded down):
+ * 512, 1,024, 2,048, 4,096, then 6,553 each. */
 constexpr int DEFAULT_BLOCK = 512;
 constexpr int LARGEST_BLOCK = 6553;
 constexpr unsigned BLACK = 1;

@@ -25,6 +25,7 @@
  *
  * Exhaustion ends the process through crash() after the recovery messages; corruption reports
  * "memory chain is corrupt" and ends the process the same way. */
+#include <stdint.h>
 #include <string.h>
 #include <type_traits>
 
@@ -120,26 +121,24 @@ const unsigned char ones[32] = {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 
                                 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,
                                 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
 
+/* The first and the last `width` of n bytes (width <= n <= 2 * width) from pattern: together
+ * they cover all n. */
+template <size_t width>
+inline void fill_ends(char* p, size_t n, const unsigned char* pattern) {
+    memcpy(p, pattern, width);
+    memcpy(p + n - width, pattern, width);
+}
+
 /* Fills n bytes (at most 128) from pattern, a run of 32 equal bytes. */
 inline void fill_small(char* p, size_t n, const unsigned char* pattern) {
     if (n > 64) {
-        memcpy(p, pattern, 32);
-        memcpy(p + 32, pattern, 32);
-        memcpy(p + n - 64, pattern, 32);
-        memcpy(p + n - 32, pattern, 32);
-    } else if (n >= 32) {
-        memcpy(p, pattern, 32);
-        memcpy(p + n - 32, pattern, 32);
-    } else if (n >= 16) {
-        memcpy(p, pattern, 16);
-        memcpy(p + n - 16, pattern, 16);
-    } else if (n >= 8) {
-        memcpy(p, pattern, 8);
-        memcpy(p + n - 8, pattern, 8);
-    } else if (n >= 4) {
-        memcpy(p, pattern, 4);
-        memcpy(p + n - 4, pattern, 4);
-    } else if (n > 0) {
+        fill_ends<32>(p, 64, pattern);
+        fill_ends<32>(p + n - 64, 64, pattern);
+    } else if (n >= 32) fill_ends<32>(p, n, pattern);
+    else if (n >= 16) fill_ends<16>(p, n, pattern);
+    else if (n >= 8) fill_ends<8>(p, n, pattern);
+    else if (n >= 4) fill_ends<4>(p, n, pattern);
+    else if (n > 0) {
         p[0] = static_cast<char>(pattern[0]);
         p[n / 2] = static_cast<char>(pattern[0]);
         p[n - 1] = static_cast<char>(pattern[0]);

@@ -4,9 +4,22 @@
 #ifndef VT_MEMORY_H
 #define VT_MEMORY_H
 
-#include "frame/vt_types.h"
-
 extern "C" {
+
+/* A node of the red-black tree; nodes come from the tree's own pool. */
+struct btree_node {
+    btree_node* parent;
+    btree_node* left;
+    btree_node* right;
+    void* item;
+    unsigned colour;          /* 1 black, 0 red */
+};
+struct btree {
+    btree_node* root;
+    void* node_pool;          /* xarray of pool block records */
+};
+typedef int (*btree_compare)(const void* a, const void* b);
+typedef int (*array_compare)(const void* a, const void* b, void* extra);
 
 /* Pooled memory manager */
 void* getmem(int size, int xar_flag);

@@ -11,6 +11,7 @@
  * Misuse is reported to the message log as "NAME:  TEXT" and ends the process through crash();
  * exhaustion also calls error_break("Memory error.") first.  No operation returns an error. */
 #include <stdlib.h>
+#include <stdint.h>
 #include <string.h>
 
 #include "frame/report.h"
@@ -21,7 +22,8 @@ namespace {
 
 constexpr uint16_t HEAD_MARK = 0x4858;       /* "XH" */
 constexpr uint16_t TAIL_MARK = 0x5458;       /* "XT" */
-constexpr int MAX_DATA = 2047984;            /* largest data part in bytes */
+constexpr int MAX_DATA = 2047984;            /* largest data part: a 2,048,000-byte area less its
+                                                8-byte header and 8-byte tail */
 constexpr int MAX_EXTENSION = 8191;          /* the header's 13 extension bits */
 constexpr int MAX_OBJECT_SIZE = 65535;       /* the header's 16 object-size bits */
 constexpr uint32_t UNITS_MASK = 0x7FFFF;     /* bits 0-18 */

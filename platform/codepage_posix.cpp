@@ -56,7 +56,7 @@ struct page_tables {
     char16_t pair_units[max_lead_bytes][256];    /* the character of each pair */
     unsigned short codes[65536];                 /* the code of each unit (flags 0) */
 };
-page_tables tables[10];                          /* by page_index */
+page_tables tables[10];                          /* by page_index: the rows of cp_pages */
 unsigned char mark_bits[65536 / 8];              /* bit u: u is the second unit of a composition */
 char16_t first_mark = 0xFFFF;                    /* the lowest such unit */
 
@@ -65,25 +65,16 @@ int fail(int code) {
     return 0;
 }
 
+/* The number of a code page's data: the default ANSI code page (0) is taken as 1252. */
+int page_number(int code_page) { return code_page == 0 ? 1252 : code_page; }
+
 /* The row of a supported code page in cp_pages, or -1. */
 int page_index(int code_page) {
-    int index = -1;
-    switch (code_page) {
-    case 0:
-    case 1252: index = 0; break;
-    case 1250: index = 1; break;
-    case 1251: index = 2; break;
-    case 1253: index = 3; break;
-    case 1254: index = 4; break;
-    case 28598: index = 5; break;
-    case 932: index = 6; break;
-    case 936: index = 7; break;
-    case 949: index = 8; break;
-    case 950: index = 9; break;
-    default: return -1;
-    }
-    int number = code_page == 0 ? 1252 : code_page;
-    return index < cp_page_count && cp_pages[index].number == number ? index : -1;
+    const int number = page_number(code_page);
+    const int rows = static_cast<int>(sizeof tables / sizeof tables[0]);
+    for (int i = 0; i < cp_page_count && i < rows; ++i)
+        if (cp_pages[i].number == number) return i;
+    return -1;
 }
 
 char16_t pair_unit(const page_tables& t, unsigned code) {
@@ -148,8 +139,7 @@ std::atomic<const page_tables*> last_tables{nullptr};
 /* The tables of code_page when it is the page of the last call, else null. */
 const page_tables* cached_tables(int code_page) {
     const page_tables* hint = last_tables.load(std::memory_order_relaxed);
-    int number = code_page == 0 ? 1252 : code_page;
-    return hint != nullptr && hint->number == number ? hint : nullptr;
+    return hint != nullptr && hint->number == page_number(code_page) ? hint : nullptr;
 }
 
 /* The tables of a supported code page, built at first use; null (with the last error set) for

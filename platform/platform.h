@@ -8,7 +8,7 @@
 #define VT_PLATFORM_H
 
 #include <stddef.h>
-#include "frame/vt_types.h"
+#include "platform/vt_base.h"
 
 extern "C" {
 
@@ -84,6 +84,11 @@ struct platform_table {
     /* One double formatted by the C run-time library's snprintf with a single conversion; the
      * run-time libraries differ in the digits of an exponent (two, or three as in "1.5e+007"). */
     int (*format_double)(char* dest, size_t capacity, const char* spec, double value);
+
+    /* The C run-time library's putenv: "NAME=VALUE" into the environment of this process and
+     * the programs it starts.  Where the run-time library keeps the text itself (POSIX), it
+     * must stay in place as long as the variable does.  0 on success. */
+    int (*put_environment)(char* assignment);
 };
 
 extern platform_table platform;

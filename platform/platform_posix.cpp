@@ -90,6 +90,8 @@ int posix_format_double(char* dest, size_t capacity, const char* spec, double va
     return snprintf(dest, capacity, spec, value);
 }
 
+int posix_put_environment(char* assignment) { return putenv(assignment); }
+
 } // namespace
 
 extern "C" {
@@ -101,7 +103,7 @@ platform_table platform = {
     /* The C library's own functions, without a wrapper call between. */
     malloc,             realloc,          free,              malloc_usable_size,
     posix_set_environment, posix_dll_error_text, posix_local_time,
-    posix_set_locale,      posix_format_double,
+    posix_set_locale,      posix_format_double,   posix_put_environment,
 };
 
 const char platform_path_separator = '/';

@@ -115,6 +115,9 @@ int win_format_double(char* dest, size_t capacity, const char* spec, double valu
     return snprintf(dest, capacity, spec, value);
 }
 
+/* The run-time library copies the text into its own environment. */
+int win_put_environment(char* assignment) { return _putenv(assignment); }
+
 } // namespace
 
 extern "C" {
@@ -125,7 +128,7 @@ platform_table platform = {
     win_mb_to_wc,     win_wc_to_mb,     win_is_lead_byte, win_last_error,
     win_heap_alloc,   win_heap_realloc, win_heap_free,   win_heap_usable_size,
     win_set_environment, win_dll_error_text, win_local_time,
-    win_set_locale,      win_format_double,
+    win_set_locale,      win_format_double,   win_put_environment,
 };
 
 const char platform_path_separator = '\\';

@@ -1,9 +1,6 @@
 # Checks on the built binaries themselves (label "static": they need no emulator).
-set(VT_CLIENT_FUNCTIONS
-  BeforeInit Start AfterInit Stop QueryChangeReq NewChangeReq QueryChangeOrd NewChangeOrd
-  QueryAssignedTask Hide Show Options Help About ProjectBrowser FindArchive QueryOnDocuments
-  QueryOnParts QueryOnBom QueryViews BomViews DocumentData PartData SaveIntoProject
-  ImportIntoProject CmdExec AfterOpen BeforeSave BeforeClose AfterClose SwitchDocument AfterSave)
+include(${CMAKE_SOURCE_DIR}/cmake/client_functions.cmake)
+vt_client_functions(VT_CLIENT_FUNCTIONS)
 
 # A Windows DLL is read with the objdump of the toolchain that built it; on the 32-bit product
 # the exports must also leave their arguments to the caller (cdecl: a plain `ret`).

@@ -15,11 +15,12 @@
 #include "frame/report.h"
 #include "frame/vt_constants.h"
 #include "platform/platform.h"
+#include "text/languages.h"
 #include "text/text_internal.h"
 
 namespace {
 
-const int japanese_code_page = 932;
+constexpr int japanese_code_page = vt_languages[VT_LANG_JAPANESE].code_page;
 const unsigned whole_string_wc_flags = PLAT_WC_COMPOSITECHECK | PLAT_WC_DEFAULTCHAR;   /* 0x240 */
 const unsigned char euc_end = 0xFF;    /* what the EUC reader gives at and after the source end */
 
@@ -43,7 +44,9 @@ int wide_capacity_for(size_t narrow_length) {
 }
 
 int narrow_capacity_for(size_t wide_units) {
-    return wide_units > static_cast<size_t>(INT_MAX - 1) / 4 ? INT_MAX : static_cast<int>(4 * wide_units + 1);
+    return wide_units > static_cast<size_t>(INT_MAX - 1) / TEXT_NARROW_PER_UNIT
+               ? INT_MAX
+               : static_cast<int>(TEXT_NARROW_PER_UNIT * wide_units + 1);
 }
 
 /* JIS row and cell (0x21..0x7E each) to the Shift_JIS pair, in place; a zero first byte stays. */
@@ -78,45 +81,37 @@ char16_t sjis_to_unit(const unsigned char* bytes, int count) {
 
 int is_euc_byte(unsigned char b) { return b >= 0xA1 && b <= 0xFE; }
 
-/* The four single-byte mappings measure the source first and then convert a counted run: the
+/* The single-byte mappings measure the source first and then convert a counted run: the
  * counted loops have no exit of their own, so the compiler turns them into vector code. */
-char16_t* latin_to_wide(char16_t* dest, const char* narrow, int) {
+template <char16_t (*unit_of)(unsigned char)>
+char16_t* bytes_to_wide(char16_t* dest, const char* narrow, int) {
     const unsigned char* source = reinterpret_cast<const unsigned char*>(narrow);
     size_t n = strlen(narrow);
-    for (size_t i = 0; i < n; ++i) dest[i] = source[i] == 0x80 ? char16_t(0x20AC) : char16_t(source[i]);
+    for (size_t i = 0; i < n; ++i) dest[i] = unit_of(source[i]);
     dest[n] = 0;
     return dest;
 }
 
-char* wide_to_latin(char* dest, const char16_t* source, int) {
+template <char (*byte_of)(char16_t)>
+char* units_to_narrow(char* dest, const char16_t* source, int) {
     size_t n = wide_length(source);
-    for (size_t i = 0; i < n; ++i) {
-        char16_t unit = source[i];
-        dest[i] = static_cast<char>(unit == 0x20AC ? 0x80 : unit & 0xFF);
-    }
+    for (size_t i = 0; i < n; ++i) dest[i] = byte_of(source[i]);
     dest[n] = 0;
     return dest;
 }
 
-char16_t* hebrew_to_wide(char16_t* dest, const char* narrow, int) {
-    const unsigned char* source = reinterpret_cast<const unsigned char*>(narrow);
-    size_t n = strlen(narrow);
-    for (size_t i = 0; i < n; ++i) {
-        unsigned char b = source[i];
-        dest[i] = static_cast<char16_t>(b >= 0xE0 && b <= 0xFA ? b + 0x4F0 : b);
-    }
-    dest[n] = 0;
-    return dest;
-}
+/* English: Latin-1 with the euro sign at 0x80; any other unit keeps its low byte. */
+inline char16_t latin_unit(unsigned char b) { return b == 0x80 ? char16_t(0x20AC) : char16_t(b); }
+inline char latin_byte(char16_t unit) { return static_cast<char>(unit == 0x20AC ? 0x80 : unit & 0xFF); }
 
-char* wide_to_hebrew(char* dest, const char16_t* source, int) {
-    size_t n = wide_length(source);
-    for (size_t i = 0; i < n; ++i) {
-        char16_t unit = source[i];
-        dest[i] = static_cast<char>((unit >= 0x05D0 && unit <= 0x05EA) ? unit - 0x4F0 : unit & 0xFF);
-    }
-    dest[n] = 0;
-    return dest;
+/* The Hebrew letters alef to tav: 0xE0 to 0xFA in ISO-8859-8, U+05D0 to U+05EA in UTF-16, so one
+ * offset (0x05D0 - 0xE0) maps each to the other; any other unit keeps its low byte. */
+const int hebrew_letter_offset = 0x05D0 - 0xE0;   /* 0x4F0 */
+inline char16_t hebrew_unit(unsigned char b) {
+    return static_cast<char16_t>(b >= 0xE0 && b <= 0xFA ? b + hebrew_letter_offset : b);
+}
+inline char hebrew_byte(char16_t unit) {
+    return static_cast<char>((unit >= 0x05D0 && unit <= 0x05EA) ? unit - hebrew_letter_offset : unit & 0xFF);
 }
 
 char16_t* code_page_to_wide(char16_t* dest, const char* source, int code) {
@@ -215,20 +210,37 @@ struct conversion_path {
 };
 
 const conversion_path euc_path = {euc_to_wide, wide_to_euc};
-const conversion_path hebrew_path = {hebrew_to_wide, wide_to_hebrew};
+const conversion_path hebrew_path = {bytes_to_wide<hebrew_unit>, units_to_narrow<hebrew_byte>};
 const conversion_path code_page_path = {code_page_to_wide, wide_to_code_page};
-const conversion_path latin_path = {latin_to_wide, wide_to_latin};
+const conversion_path latin_path = {bytes_to_wide<latin_unit>, units_to_narrow<latin_byte>};
 const conversion_path per_character_path = {per_character_to_wide, per_character_to_narrow};
 
+/* Japanese, Hebrew and English have mappings of their own; every other language with a code
+ * page of its own or with multibyte text converts whole strings through its code page, and
+ * the rest one character at a time through the default code page. */
 const conversion_path& path_for(int code) {
     switch (code) {
-    case 1: return euc_path;
-    case 12: return hebrew_path;
-    case 4: case 13: case 14: case 15: case 16: case 17: case 18: case 20:
-        return code_page_path;
-    case 0: return latin_path;
-    default: return lang_is_multibyte(code) ? code_page_path : per_character_path;
+    case VT_LANG_JAPANESE: return euc_path;
+    case VT_LANG_HEBREW: return hebrew_path;
+    case VT_LANG_ENGLISH: return latin_path;
+    default: return lang_code_page(code) != 0 || lang_is_multibyte(code) ? code_page_path : per_character_path;
     }
+}
+
+/* One direction of strtows / wstostr: a null argument is reported and nothing converted;
+ * otherwise the path of the current language, read once. */
+template <typename Dest, typename Source>
+using path_step = Dest* (*)(Dest* dest, const Source* source, int code);
+
+template <typename Dest, typename Source>
+Dest* convert_whole(Dest* dest, const Source* source, const char* null_message,
+                    path_step<Dest, Source> conversion_path::*direction) {
+    if (dest == nullptr || source == nullptr) {
+        msg_log_printf("%s", null_message);
+        return dest;
+    }
+    int code = lang_get();
+    return (path_for(code).*direction)(dest, source, code);
 }
 
 } // namespace
@@ -246,21 +258,11 @@ char* pro_wstr_to_str(char* dest, const char16_t* source) {
 }
 
 char16_t* strtows(char16_t* dest, const char* source) {
-    if (dest == nullptr || source == nullptr) {
-        msg_log_printf("STRTOWS :  Illegal NULL pointer !!!");
-        return dest;
-    }
-    int code = lang_get();
-    return path_for(code).to_wide(dest, source, code);
+    return convert_whole(dest, source, "STRTOWS :  Illegal NULL pointer !!!", &conversion_path::to_wide);
 }
 
 char* wstostr(char* dest, const char16_t* source) {
-    if (dest == nullptr || source == nullptr) {
-        msg_log_printf("WSTOSTR :  Illegal NULL pointer !!!");
-        return dest;
-    }
-    int code = lang_get();
-    return path_for(code).to_narrow(dest, source, code);
+    return convert_whole(dest, source, "WSTOSTR :  Illegal NULL pointer !!!", &conversion_path::to_narrow);
 }
 
 /* One narrow character to one code unit.  While the language is Japanese the unit is an EUC
@@ -306,7 +308,7 @@ int pro_mbtowc(char16_t* dest, const char* source, int size) {
         return 2;
     }
 
-    return code_page_mbtowc(lang_code_page(-1), dest, source, size);
+    return code_page_mbtowc(lang_current_code_page(), dest, source, size);
 }
 
 /* One code unit to narrow bytes: EUC bytes of a process code while the language is Japanese,
@@ -338,7 +340,7 @@ int pro_wctomb(char* dest, char16_t character) {
         out[2] = low | 0x80;
         return 3;
     }
-    return code_page_wctomb(lang_code_page(-1), dest, character);
+    return code_page_wctomb(lang_current_code_page(), dest, character);
 }
 
 char16_t* euc_str_to_unicode_str(char16_t* dest, const char* source) {

@@ -5,8 +5,9 @@
  * into one run-time printf specification and formatted into the piece buffer, whose text is then
  * appended to the output.  Output, piece and "%ws" conversion buffers are xarrays of one shared
  * formatter state made on first use; a result without a destination lives until the next call.
- * pro_scanf translates its format the same way ("ws" becomes "s") and hands it to sscanf with
- * a fixed number of target slots, then widens the "%ws" targets in place.
+ * pro_scanf reads its conversions with the same parser and table matching ("ws" becomes "s"),
+ * hands the translated format to sscanf with a fixed number of target slots, then widens the
+ * "%ws" targets in place.
  *
  * Every buffer is sized before it is written: pieces are formatted with the buffer's capacity
  * and formatted again after growing when they did not fit; a request beyond what an xarray can
@@ -121,6 +122,52 @@ void row_letters(const specifier_row* row, const char* written, char* letters) {
             letters[out++] = ascii_lower(c);
     }
     letters[out] = '\0';
+}
+
+/* One conversion specification as both sides read it: from its "%" through the flags, width,
+ * precision and stars up to the conversion letters, which are matched against the side's
+ * specifier table; the scanner also takes a scanset ("%[...]") in place of letters. */
+struct conversion_spec {
+    const char* start;          /* the "%" */
+    int prefix_length;          /* bytes from the "%" up to the letters or the "[" */
+    int stars;                  /* "*" in the prefix */
+    const specifier_row* row;   /* the matched row; null for a scanset */
+    char letters[4];            /* the letters handed to the run-time library (none for a scanset) */
+    const char* end;            /* the format after the conversion */
+};
+
+/* Reads the conversion whose "%" is at p.  False for one the side does not accept: a "$"
+ * (positional arguments would read what was never passed), a format that ends before the
+ * letters, letters that no row matches, a scanset without its closing "]". */
+bool parse_conversion(const char* p, const specifier_row* rows, int row_count, bool scansets,
+                      conversion_spec* spec) {
+    const char* q = p + 1;
+    spec->start = p;
+    spec->stars = 0;
+    spec->row = nullptr;
+    spec->letters[0] = '\0';
+    while (*q != '\0' && !is_letter(*q) && !(scansets && *q == '[')) {
+        if (*q == '$') return false;
+        if (*q == '*') ++spec->stars;
+        ++q;
+    }
+    spec->prefix_length = static_cast<int>(q - p);
+    if (scansets && *q == '[') {
+        /* a scanset runs to its closing "]"; a "]" right after "[" or "[^" is a member */
+        ++q;
+        if (*q == '^') ++q;
+        if (*q == ']') ++q;
+        while (*q != '\0' && *q != ']') ++q;
+        if (*q != ']') return false;
+        spec->end = q + 1;
+        return true;
+    }
+    if (*q == '\0') return false;
+    spec->row = match_row(rows, row_count, q);
+    if (spec->row == nullptr) return false;
+    row_letters(spec->row, q, spec->letters);
+    spec->end = q + short_length(spec->row->text);
+    return true;
 }
 
 /* Makes *buffer hold at least size bytes; false when that is more than a buffer may hold. */
@@ -266,6 +313,17 @@ void cut_to_precision(const char* spec, char* text) {
     }
 }
 
+/* The narrow form of a "%ws" argument, in the conversion buffer; null when no buffer may hold
+ * what the conversion can write for it. */
+char* narrow_argument(const char16_t* value) {
+    int n = value != nullptr ? static_cast<int>(wide_length(value)) : 0;
+    if (n > (buffer_limit - 1) / TEXT_NARROW_PER_UNIT) return nullptr;
+    if (!ensure(&state->conversion, &state->conversion_capacity, TEXT_NARROW_PER_UNIT * n + 1)) return nullptr;
+    state->conversion[0] = '\0';
+    wstostr(state->conversion, value);
+    return state->conversion;
+}
+
 /* Formats the value of one conversion into the piece buffer; -1 refuses the call. */
 int convert_value(const char* spec, arg_kind kind, va_list* args) {
     switch (kind) {
@@ -284,15 +342,10 @@ int convert_value(const char* spec, arg_kind kind, va_list* args) {
         return format_piece(spec, value != nullptr ? value : "(null)");
     }
     case KIND_WIDE: {
-        const char16_t* value = va_arg(*args, const char16_t*);
-        int n = value != nullptr ? wide_length(value) : 0;
-        /* the wide-to-narrow conversion writes up to 4 bytes per code unit and a terminator */
-        if (n > (buffer_limit - 1) / 4) return -1;
-        if (!ensure(&state->conversion, &state->conversion_capacity, 4 * n + 1)) return -1;
-        state->conversion[0] = '\0';
-        wstostr(state->conversion, value);
-        cut_to_precision(spec, state->conversion);
-        return format_piece(spec, static_cast<const char*>(state->conversion));
+        char* narrow = narrow_argument(va_arg(*args, const char16_t*));
+        if (narrow == nullptr) return -1;
+        cut_to_precision(spec, narrow);
+        return format_piece(spec, static_cast<const char*>(narrow));
     }
     case KIND_PATH: {
         const char* value = va_arg(*args, const char*);
@@ -339,14 +392,9 @@ int convert_plain(char letter, arg_kind kind, va_list* args) {
         return append_output(value, static_cast<int>(n)) ? 1 : 0;
     }
     if (kind == KIND_WIDE) {
-        const char16_t* value = va_arg(*args, const char16_t*);
-        int n = value != nullptr ? wide_length(value) : 0;
-        if (n > (buffer_limit - 1) / 4) return 0;
-        if (!ensure(&state->conversion, &state->conversion_capacity, 4 * n + 1)) return 0;
-        state->conversion[0] = '\0';
-        wstostr(state->conversion, value);
-        size_t length = strlen(state->conversion);
-        return append_output(state->conversion, static_cast<int>(length)) ? 1 : 0;
+        const char* narrow = narrow_argument(va_arg(*args, const char16_t*));
+        if (narrow == nullptr) return 0;
+        return append_output(narrow, static_cast<int>(strlen(narrow))) ? 1 : 0;
     }
     if (kind != KIND_INT) return -1;
     if (letter == 'c') {
@@ -381,32 +429,21 @@ bool write_stars(char* spec, int stars, va_list* args) {
 /* One conversion starting at the "%" at *at; advances *at past its letters.  False refuses the
  * whole call. */
 bool convert(const char** at, va_list* args) {
-    const char* p = *at;
+    conversion_spec conv;
+    if (!parse_conversion(*at, print_rows, sizeof print_rows / sizeof print_rows[0], false, &conv))
+        return false;
+    size_t n = short_length(conv.letters);
+    if (conv.prefix_length + static_cast<int>(n) > spec_limit) return false;
     char spec[spec_limit + 1];
-    int length = 0;
-    int stars = 0;
-    spec[length++] = *p++;
-    while (*p != '\0' && !is_letter(*p)) {
-        if (*p == '$') return false; /* positional arguments would read what was never passed */
-        if (*p == '*') ++stars;
-        if (length >= spec_limit) return false;
-        spec[length++] = *p++;
-    }
-    if (*p == '\0') return false;
-    const specifier_row* row = match_row(print_rows, sizeof print_rows / sizeof print_rows[0], p);
-    if (row == nullptr) return false;
-    char letters[4];
-    row_letters(row, p, letters);
-    size_t n = short_length(letters);
-    if (length + static_cast<int>(n) > spec_limit) return false;
-    memcpy(spec + length, letters, n + 1);
-    *at = p + short_length(row->text);
-    if (length == 1) {
-        int handled = convert_plain(letters[0], row->kind, args);
+    memcpy(spec, conv.start, static_cast<size_t>(conv.prefix_length));
+    memcpy(spec + conv.prefix_length, conv.letters, n + 1);
+    *at = conv.end;
+    if (conv.prefix_length == 1) {
+        int handled = convert_plain(conv.letters[0], conv.row->kind, args);
         if (handled >= 0) return handled == 1;
     }
-    if (!write_stars(spec, stars, args)) return false;
-    int piece_length = convert_value(spec, row->kind, args);
+    if (!write_stars(spec, conv.stars, args)) return false;
+    int piece_length = convert_value(spec, conv.row->kind, args);
     if (piece_length < 0) return false;
     return append_output(state->piece, piece_length);
 }
@@ -438,47 +475,73 @@ char* format_walk(char* dest, const char* format, size_t format_length, va_list*
     return dest;
 }
 
-/* One scanner conversion, translated from *at into out; advances *at.  Returns false for a
- * conversion the scanner does not know. */
+/* What the scanner keeps of each conversion that assigns a target. */
 struct scan_conversion {
-    bool suppressed; /* "%*d": read but assigned to no target */
     bool wide;       /* "%ws" target */
     bool count;      /* "%n" target */
 };
 
-bool translate_conversion(const char** at, char* out, size_t* out_length, scan_conversion* conv) {
-    const char* p = *at;
-    size_t o = *out_length;
-    conv->suppressed = conv->wide = conv->count = false;
-    out[o++] = *p++;
-    while (*p != '\0' && !is_letter(*p) && *p != '[') {
-        if (*p == '$') return false;
-        if (*p == '*') conv->suppressed = true;
-        out[o++] = *p++;
+/* The format handed to sscanf and its conversions.  The translation never grows: "ws" becomes
+ * "s", every other byte is copied; "%n" for the count output may follow. */
+struct scan_translation {
+    char text[scan_format_limit + 3];
+    size_t length;
+    scan_conversion conversions[scan_format_limit];
+    int target_count;             /* conversions that assign a target ("%*d" assigns none) */
+};
+
+/* One conversion, translated from *at onto the translation; advances *at.  False for a
+ * conversion the scanner does not accept. */
+bool translate_conversion(const char** at, scan_translation* t) {
+    conversion_spec spec;
+    if (!parse_conversion(*at, scan_rows, sizeof scan_rows / sizeof scan_rows[0], true, &spec))
+        return false;
+    /* the prefix, then the letters, or for a scanset its brackets as written */
+    const char* copied_to = spec.row != nullptr ? spec.start + spec.prefix_length : spec.end;
+    memcpy(t->text + t->length, spec.start, static_cast<size_t>(copied_to - spec.start));
+    t->length += static_cast<size_t>(copied_to - spec.start);
+    if (spec.row != nullptr) {
+        size_t n = short_length(spec.letters);
+        memcpy(t->text + t->length, spec.letters, n);
+        t->length += n;
     }
-    if (*p == '[') {
-        /* a scanset runs to its closing "]"; a "]" right after "[" or "[^" is a member */
-        out[o++] = *p++;
-        if (*p == '^') out[o++] = *p++;
-        if (*p == ']') out[o++] = *p++;
-        while (*p != '\0' && *p != ']') out[o++] = *p++;
-        if (*p != ']') return false;
-        out[o++] = *p++;
-    } else {
-        if (*p == '\0') return false;
-        const specifier_row* row = match_row(scan_rows, sizeof scan_rows / sizeof scan_rows[0], p);
-        if (row == nullptr) return false;
-        char letters[4];
-        row_letters(row, p, letters);
-        size_t n = short_length(letters);
-        memcpy(out + o, letters, n);
-        o += n;
-        p += short_length(row->text);
-        conv->wide = row->kind == KIND_WIDE;
-        conv->count = row->kind == KIND_COUNT;
+    if (spec.stars == 0) {
+        scan_conversion* conv = &t->conversions[t->target_count++];
+        conv->wide = spec.row != nullptr && spec.row->kind == KIND_WIDE;
+        conv->count = spec.row != nullptr && spec.row->kind == KIND_COUNT;
     }
-    *at = p;
-    *out_length = o;
+    *at = spec.end;
+    return true;
+}
+
+/* Translates the whole format; false when one of its conversions is refused. */
+bool translate_format(const char* format, scan_translation* t) {
+    t->length = 0;
+    t->target_count = 0;
+    const char* end = format + strlen(format);
+    for (const char* p = format; *p != '\0';) {
+        if (p[0] == '%' && p[1] == '%') {
+            t->text[t->length++] = *p++;
+            t->text[t->length++] = *p++;
+        } else if (*p == '%') {
+            if (!translate_conversion(&p, t)) return false;
+        } else {
+            /* An EUC character is copied whole, but a byte below 0x80 is never its trail byte:
+             * sscanf reads such a byte on its own, and a "%" swallowed here would be a conversion
+             * there with no target counted for it. */
+            int n = euc_char_length(static_cast<unsigned char>(*p));
+            if (n > end - p) n = static_cast<int>(end - p);
+            for (int k = 1; k < n; ++k) {
+                if (static_cast<unsigned char>(p[k]) < 0x80) {
+                    n = k;
+                    break;
+                }
+            }
+            memcpy(t->text + t->length, p, static_cast<size_t>(n));
+            t->length += static_cast<size_t>(n);
+            p += n;
+        }
+    }
     return true;
 }
 
@@ -492,6 +555,17 @@ void widen_target(void* target) {
     strtows(wide, narrow);
     int n = wide_length(wide);
     memcpy(target, wide, (static_cast<size_t>(n) + 1) * sizeof(char16_t));
+}
+
+/* Widens the "%ws" targets that sscanf filled.  It assigns in order, so the first `assigned`
+ * targets that are not counts are the filled ones. */
+void widen_filled_targets(const scan_translation* t, void* const* targets, int assigned) {
+    int filled = 0;
+    for (int i = 0; i < t->target_count && filled < assigned; ++i) {
+        if (t->conversions[i].count) continue;
+        if (t->conversions[i].wide) widen_target(targets[i]);
+        ++filled;
+    }
 }
 
 }  // namespace
@@ -552,43 +626,9 @@ int pro_scanf(const char* text, int* count, const char* format, va_list args) {
         msg_log_printf("pro_scanf   format too long \n");
         return 0;
     }
-
-    /* the translation never grows: "ws" becomes "s", everything else is copied */
-    char translated[scan_format_limit + 3];
-    size_t length = 0;
-    scan_conversion conversions[scan_format_limit];
-    int conversion_count = 0;
-    int target_count = 0;
-    const char* end = format + strlen(format);
-    for (const char* p = format; *p != '\0';) {
-        if (p[0] == '%' && p[1] == '%') {
-            translated[length++] = *p++;
-            translated[length++] = *p++;
-        } else if (*p == '%') {
-            scan_conversion conv;
-            if (!translate_conversion(&p, translated, &length, &conv)) return 0;
-            if (!conv.suppressed) {
-                conversions[conversion_count++] = conv;
-                ++target_count;
-            }
-        } else {
-            /* An EUC character is copied whole, but a byte below 0x80 is never its trail byte:
-             * sscanf reads such a byte on its own, and a "%" swallowed here would be a conversion
-             * there with no target counted for it. */
-            int n = euc_char_length(static_cast<unsigned char>(*p));
-            if (n > end - p) n = static_cast<int>(end - p);
-            for (int k = 1; k < n; ++k) {
-                if (static_cast<unsigned char>(p[k]) < 0x80) {
-                    n = k;
-                    break;
-                }
-            }
-            memcpy(translated + length, p, static_cast<size_t>(n));
-            length += static_cast<size_t>(n);
-            p += n;
-        }
-    }
-    if (target_count + (count != nullptr ? 1 : 0) > scan_target_limit) {
+    scan_translation t;
+    if (!translate_format(format, &t)) return 0;
+    if (t.target_count + (count != nullptr ? 1 : 0) > scan_target_limit) {
         msg_log_printf("Too many arguments to be processed by pro_scanf\n");
         return 0;
     }
@@ -596,27 +636,20 @@ int pro_scanf(const char* text, int* count, const char* format, va_list args) {
     void* targets[scan_target_limit] = {};
     va_list walk;
     va_copy(walk, args);
-    for (int i = 0; i < target_count; ++i) targets[i] = va_arg(walk, void*);
+    for (int i = 0; i < t.target_count; ++i) targets[i] = va_arg(walk, void*);
     va_end(walk);
     if (count != nullptr) {
-        translated[length++] = '%';
-        translated[length++] = 'n';
-        targets[target_count] = count;
+        t.text[t.length++] = '%';
+        t.text[t.length++] = 'n';
+        targets[t.target_count] = count;
     }
-    translated[length] = '\0';
+    t.text[t.length] = '\0';
 
-    int assigned = sscanf(text, translated, targets[0], targets[1], targets[2], targets[3],
+    int assigned = sscanf(text, t.text, targets[0], targets[1], targets[2], targets[3],
                           targets[4], targets[5], targets[6], targets[7], targets[8], targets[9],
                           targets[10], targets[11], targets[12], targets[13], targets[14],
                           targets[15], targets[16], targets[17], targets[18], targets[19]);
-
-    /* sscanf assigns in order, so the first `assigned` non-count targets are the filled ones */
-    int filled = 0;
-    for (int i = 0; i < conversion_count && filled < assigned; ++i) {
-        if (conversions[i].count) continue;
-        if (conversions[i].wide) widen_target(targets[i]);
-        ++filled;
-    }
+    widen_filled_targets(&t, targets, assigned);
     return assigned;
 }
 

@@ -4,8 +4,9 @@
  * set, by the frame from the host's code or, when a conversion comes first, from the environment
  * (PRO_LANG, else LANG).  The file holds that state with the EUC mode flag, the choice from the
  * environment (which also sets the run-time library's locale), the locale table of language
- * names in an xarray, and the properties of each code: its code page, whether its narrow text is
- * multibyte, whether it is one of the two custom locales. */
+ * names in an xarray, and the properties of each code, read from the one list of languages
+ * (text/languages.h): its code page, whether its narrow text is multibyte, whether it is one of
+ * the two custom locales. */
 #include "text/text.h"
 
 #include <locale.h>
@@ -17,6 +18,7 @@
 #include "frame/vt_constants.h"
 #include "memory/memory.h"
 #include "platform/platform.h"
+#include "text/languages.h"
 #include "text/text_internal.h"
 
 namespace {
@@ -34,40 +36,43 @@ int custom_locale_multibyte = 0;
 
 char lang_export[64];           /* "LANG=<value>", owned by the process environment once put */
 
-struct locale_name {
-    const char* name;
+/* The rows of the locale table in their order: each language under its own name (alias null)
+ * and the other names the environment may give it.  Look-up by code takes the first row, so a
+ * language's own name comes before its aliases; "usascii" names three codes, and by name it is
+ * English, the first. */
+struct locale_entry {
     int code;
+    const char* alias;
 };
 
-/* Look-up by code takes the first row, so the order decides each code's name. */
-const locale_name locale_names[] = {
-    {"usascii", VT_LANG_ENGLISH},
-    {"C", VT_LANG_ENGLISH},
-    {"japanese", VT_LANG_JAPANESE},
-    {"french", VT_LANG_FRENCH},
-    {"german", VT_LANG_GERMAN},
-    {"russian", VT_LANG_RUSSIAN},
-    {"ru", VT_LANG_RUSSIAN},
-    {"italian", VT_LANG_ITALIAN},
-    {"spanish", VT_LANG_SPANISH},
-    {"usascii", VT_LANG_CUSTOM_MULTIBYTE},
-    {"korean", VT_LANG_KOREAN},
-    {"chinese_tw", VT_LANG_CHINESE_TW},
-    {"chinese_cn", VT_LANG_CHINESE_CN},
-    {"usascii", VT_LANG_CUSTOM},
-    {"hebrew", VT_LANG_HEBREW},
-    {"greek", VT_LANG_GREEK},
-    {"turkish", VT_LANG_TURKISH},
-    {"czech", VT_LANG_CZECH},
-    {"polish", VT_LANG_POLISH},
-    {"hungarian", VT_LANG_HUNGARIAN},
-    {"slovenian", VT_LANG_SLOVENIAN},
-    {"portuguese", VT_LANG_PORTUGUESE},
-    {"slovak", VT_LANG_SLOVAK},
-    {"cht", VT_LANG_CHINESE_TW},
-    {"chinese-traditional", VT_LANG_CHINESE_TW},
-    {"chs", VT_LANG_CHINESE_CN},
-    {"chinese-simplified", VT_LANG_CHINESE_CN},
+const locale_entry locale_entries[] = {
+    {VT_LANG_ENGLISH, nullptr},
+    {VT_LANG_ENGLISH, "C"},
+    {VT_LANG_JAPANESE, nullptr},
+    {VT_LANG_FRENCH, nullptr},
+    {VT_LANG_GERMAN, nullptr},
+    {VT_LANG_RUSSIAN, nullptr},
+    {VT_LANG_RUSSIAN, "ru"},
+    {VT_LANG_ITALIAN, nullptr},
+    {VT_LANG_SPANISH, nullptr},
+    {VT_LANG_CUSTOM_MULTIBYTE, nullptr},
+    {VT_LANG_KOREAN, nullptr},
+    {VT_LANG_CHINESE_TW, nullptr},
+    {VT_LANG_CHINESE_CN, nullptr},
+    {VT_LANG_CUSTOM, nullptr},
+    {VT_LANG_HEBREW, nullptr},
+    {VT_LANG_GREEK, nullptr},
+    {VT_LANG_TURKISH, nullptr},
+    {VT_LANG_CZECH, nullptr},
+    {VT_LANG_POLISH, nullptr},
+    {VT_LANG_HUNGARIAN, nullptr},
+    {VT_LANG_SLOVENIAN, nullptr},
+    {VT_LANG_PORTUGUESE, nullptr},
+    {VT_LANG_SLOVAK, nullptr},
+    {VT_LANG_CHINESE_TW, "cht"},
+    {VT_LANG_CHINESE_TW, "chinese-traditional"},
+    {VT_LANG_CHINESE_CN, "chs"},
+    {VT_LANG_CHINESE_CN, "chinese-simplified"},
 };
 
 int ascii_equal_ignoring_case(const char* a, const char* b) {
@@ -141,7 +146,7 @@ const char* lang_env_value(void) {
          * run-time's environment (the Windows one does), which moves the text getenv gave. */
         if (strlen(value) <= sizeof lang_export - sizeof "LANG=") {
             snprintf(lang_export, sizeof lang_export, "LANG=%s", value);
-            putenv(lang_export);
+            platform.put_environment(lang_export);
             value = lang_export + sizeof "LANG=" - 1;
         }
         return value;
@@ -169,29 +174,21 @@ const locale_row* lang_row_for_code(int code) {
     return &empty_row;
 }
 
-int lang_code_page(int code) {
-    if (code == VT_LANG_UNKNOWN) code = lang_get();
-    switch (code) {
-    case VT_LANG_JAPANESE: return 932;
-    case VT_LANG_RUSSIAN: return 1251;
-    case VT_LANG_KOREAN: return 949;
-    case VT_LANG_CHINESE_TW: return 950;
-    case VT_LANG_CHINESE_CN: return 936;
-    case VT_LANG_HEBREW: return 28598;
-    case VT_LANG_GREEK: return 1253;
-    case VT_LANG_TURKISH: return 1254;
-    case VT_LANG_CZECH:
-    case VT_LANG_POLISH:
-    case VT_LANG_HUNGARIAN:
-    case VT_LANG_SLOVENIAN:
-    case VT_LANG_SLOVAK: return 1250;
-    default: return 0;
-    }
+const vt_language* vt_language_of(int code) {
+    return code >= 0 && code < VT_LANGUAGE_COUNT ? &vt_languages[code] : nullptr;
 }
 
+int lang_code_page(int code) {
+    if (code == VT_LANG_UNKNOWN) code = lang_get();
+    const vt_language* language = vt_language_of(code);
+    return language != nullptr ? language->code_page : 0;
+}
+
+int lang_current_code_page(void) { return lang_code_page(lang_get()); }
+
 int lang_is_multibyte(int code) {
-    return code == VT_LANG_JAPANESE || code == VT_LANG_CUSTOM_MULTIBYTE || code == VT_LANG_KOREAN ||
-           code == VT_LANG_CHINESE_TW || code == VT_LANG_CHINESE_CN;
+    const vt_language* language = vt_language_of(code);
+    return language != nullptr ? language->multibyte : 0;
 }
 
 int lang_is_custom(int code) { return code == VT_LANG_CUSTOM_MULTIBYTE || code == VT_LANG_CUSTOM; }
@@ -220,9 +217,10 @@ void lang_locale_init(void) {
         dbg_err_warning("lang_locale_init:", "Mem alloc failed for locale_table!");
         return;
     }
-    for (const locale_name& entry : locale_names) {
+    for (const locale_entry& entry : locale_entries) {
         locale_row row = {};
-        snprintf(row.name, sizeof row.name, "%s", entry.name);
+        const char* name = entry.alias != nullptr ? entry.alias : vt_languages[entry.code].name;
+        snprintf(row.name, sizeof row.name, "%s", name);
         row.code = entry.code;
         if (XAR_APPEND(&table, 1, &row) == nullptr) break;
     }

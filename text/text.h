@@ -5,9 +5,17 @@
 
 #include <stdarg.h>
 
-#include "frame/vt_types.h"
+/* wstostr writes at most TEXT_NARROW_PER_UNIT bytes per code unit: a narrow buffer for n units
+ * holds n * TEXT_NARROW_PER_UNIT + 1 bytes. */
+constexpr int TEXT_NARROW_PER_UNIT = 4;
 
 extern "C" {
+
+/* A row of the locale table: a language name the environment or the text directories use. */
+struct locale_row {
+    char name[64];            /* language name, zero-terminated */
+    int code;                 /* language code */
+};
 
 /* Wide and multibyte string conversion */
 char16_t* pro_str_to_wstr(char16_t* dest, const char* source);
@@ -28,7 +36,8 @@ void              lang_init_from_env(void);
 const char*       lang_env_value(void);
 int               lang_code_from_name(const char* name);
 const locale_row* lang_row_for_code(int code);
-int               lang_code_page(int code);
+int               lang_code_page(int code);   /* -1: the current language's */
+int               lang_current_code_page(void);
 int               lang_is_multibyte(int code);
 int               lang_is_custom(int code);
 int               lang_custom_code(void);

@@ -3,7 +3,7 @@
  * It exports the 32 functions of the real library and tells a person what the add-in asked:
  * every call prints one line to standard output, flushed at once, such as
  *     VTProeVEXO: BeforeSave("PUMP.PRT") -> 1
- * Answers are 0, except BeforeSave, which answers 1 (save allowed).  VTPDM_ANSWERS, read at every
+ * Answers are the defaults of the function list (vtpdm_functions.h).  VTPDM_ANSWERS, read at every
  * call, overrides answers by name: VTPDM_ANSWERS="BeforeSave=0,About=3".  The library also keeps
  * what the hooks told it (the open documents and the current one) and says so when a document
  * command asks.  With VTPDM_SILENT set (not empty) it prints nothing: vthost's installation
@@ -75,94 +75,58 @@ int report(const char* function, const char* argument, int result, const std::st
     return result;
 }
 
-int plain(const char* function) { return report(function, nullptr, answer_for(function, 0)); }
-
 std::string document_note() {
     if (current_document.empty()) return "  (no current document)";
     return "  (current document " + current_document + ")";
 }
 
-int document_command(const char* function) {
-    return report(function, nullptr, answer_for(function, 0), document_note());
+bool is_document_command(const std::string& function) {
+    return function == "DocumentData" || function == "PartData" || function == "SaveIntoProject" ||
+           function == "ImportIntoProject";
 }
 
-std::string text_of(const char* argument) { return argument != nullptr ? argument : ""; }
+/* One call: what the library keeps of it, then its line with the answer.  argument is null for
+ * a function without one. */
+int called(const char* function, const char* argument, int default_answer) {
+    const std::string name = function;
+    const std::string key = argument != nullptr ? argument : "";
+    std::string note;
+    if (name == "Stop") {
+        char text[64];
+        snprintf(text, sizeof text, "  (%zu document%s open)", open_documents.size(),
+                 open_documents.size() == 1 ? "" : "s");
+        note = text;
+    } else if (is_document_command(name)) {
+        note = document_note();
+    } else if (name == "AfterOpen") {
+        if (!key.empty() && std::find(open_documents.begin(), open_documents.end(), key) == open_documents.end())
+            open_documents.push_back(key);
+    } else if (name == "AfterClose") {
+        open_documents.erase(std::remove(open_documents.begin(), open_documents.end(), key), open_documents.end());
+        if (current_document == key) current_document.clear();
+    } else if (name == "SwitchDocument") {
+        if (key != "CloseWindow") current_document = key;
+    }
+    return report(function, argument, answer_for(function, default_answer), note);
+}
 
 } // namespace
 
-extern "C" {
-
-int BeforeInit(void) { return plain("BeforeInit"); }
-int Start(void) { return plain("Start"); }
-int AfterInit(void) { return plain("AfterInit"); }
-int Stop(void) {
-    char note[64];
-    snprintf(note, sizeof note, "  (%zu document%s open)", open_documents.size(),
-             open_documents.size() == 1 ? "" : "s");
-    return report("Stop", nullptr, answer_for("Stop", 0), note);
-}
-
-int QueryChangeReq(void) { return plain("QueryChangeReq"); }
-int NewChangeReq(void) { return plain("NewChangeReq"); }
-int QueryChangeOrd(void) { return plain("QueryChangeOrd"); }
-int NewChangeOrd(void) { return plain("NewChangeOrd"); }
-int QueryAssignedTask(void) { return plain("QueryAssignedTask"); }
-int Hide(void) { return plain("Hide"); }
-int Show(void) { return plain("Show"); }
-int Options(void) { return plain("Options"); }
-int Help(void) { return plain("Help"); }
-int About(void) { return plain("About"); }
-
-int ProjectBrowser(void) { return plain("ProjectBrowser"); }
-int FindArchive(void) { return plain("FindArchive"); }
-int QueryOnDocuments(void) { return plain("QueryOnDocuments"); }
-int QueryOnParts(void) { return plain("QueryOnParts"); }
-int QueryOnBom(void) { return plain("QueryOnBom"); }
-int QueryViews(void) { return plain("QueryViews"); }
-int BomViews(void) { return plain("BomViews"); }
-int DocumentData(void) { return document_command("DocumentData"); }
-int PartData(void) { return document_command("PartData"); }
-int SaveIntoProject(void) { return document_command("SaveIntoProject"); }
-int ImportIntoProject(void) { return document_command("ImportIntoProject"); }
-
-int CmdExec(const char* command_code) {
-    return report("CmdExec", text_of(command_code).c_str(), answer_for("CmdExec", 0));
-}
-
-int AfterOpen(const char* document_key) {
-    std::string key = text_of(document_key);
-    if (!key.empty() && std::find(open_documents.begin(), open_documents.end(), key) == open_documents.end())
-        open_documents.push_back(key);
-    return report("AfterOpen", key.c_str(), answer_for("AfterOpen", 0));
-}
-
-int BeforeSave(const char* document_key) {
-    return report("BeforeSave", text_of(document_key).c_str(), answer_for("BeforeSave", 1));
-}
-
-int BeforeClose(const char* document_key) {
-    return report("BeforeClose", text_of(document_key).c_str(), answer_for("BeforeClose", 0));
-}
-
-int AfterClose(const char* document_key) {
-    std::string key = text_of(document_key);
-    open_documents.erase(std::remove(open_documents.begin(), open_documents.end(), key), open_documents.end());
-    if (current_document == key) current_document.clear();
-    return report("AfterClose", key.c_str(), answer_for("AfterClose", 0));
-}
-
-int SwitchDocument(const char* document_key) {
-    std::string key = text_of(document_key);
-    if (key != "CloseWindow") current_document = key;
-    return report("SwitchDocument", key.c_str(), answer_for("SwitchDocument", 0));
-}
+/* Every function of the list, with its default answer.  A text argument that is null is
+ * reported as the empty text. */
+#define STANDIN_none(name, default_answer) \
+    int name(void) { return called(#name, nullptr, default_answer); }
+#define STANDIN_text(name, default_answer) \
+    int name(const char* text) { return called(#name, text != nullptr ? text : "", default_answer); }
+#define STANDIN(name, argument, default_answer) STANDIN_##argument(name, default_answer)
 
 /* VTPDM_WITHOUT_AFTERSAVE builds a library that lacks one of the 32 exports, as an outdated or
- * damaged installation would: the add-in must then refuse to load. */
-#ifndef VTPDM_WITHOUT_AFTERSAVE
-int AfterSave(const char* document_key) {
-    return report("AfterSave", text_of(document_key).c_str(), answer_for("AfterSave", 0));
-}
+ * damaged installation would: the add-in must then refuse to load.  Its AfterSave is defined
+ * under another name, so that no AfterSave is exported. */
+#ifdef VTPDM_WITHOUT_AFTERSAVE
+#define AfterSave standin_lacks_AfterSave
 #endif
 
+extern "C" {
+VTPDM_FUNCTION_LIST(STANDIN)
 }

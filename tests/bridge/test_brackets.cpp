@@ -11,7 +11,7 @@
 #include "bridge/brackets.h"
 #include "bridge/bridge.h"
 #include "frame/gateway.h"
-#include "tests/fake_pdm/fake_pdm.h"
+#include "support/fake_pdm.h"
 #include "tests/support/child_test.h"
 #include "tests/support/test_host.h"
 

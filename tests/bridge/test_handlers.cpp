@@ -1,12 +1,14 @@
 // Command handlers: the three families against the recording client fake.
 #include <gtest/gtest.h>
 
+#include <map>
 #include <string>
 #include <vector>
 
 #include "bridge/bridge.h"
+#include "pdmclient/vtpdm.h"
 #include "platform/platform.h"
-#include "tests/fake_pdm/fake_pdm.h"
+#include "support/fake_pdm.h"
 
 namespace {
 
@@ -46,6 +48,46 @@ const Row plain_rows[] = {
     {VTCmdImportIntoProject, "ImportIntoProject"},
 };
 
+struct CodeRow {
+    command_action handler;
+    const char* code;
+};
+
+const CodeRow code_rows[] = {{VTCmdLogin, "VMM_USER_LOGIN"},
+                             {VTCmdNewEntity, "VMM_EE_NEW"},
+                             {VTCmdPswManager, "VT_PB::PWSMANAGER"}};
+
+// The rows above against the one lists: every handler of the bridge's list stands in exactly
+// one family (VTCmdNone aside), and every library function they name is a function of the
+// client list that takes no argument, named by one handler only.
+TEST(HandlerRows, CoverTheHandlerListAndNameClientFunctionsWithoutArguments) {
+    std::map<const void*, int> family_count;
+    for (const Row& row : status_rows) ++family_count[reinterpret_cast<const void*>(row.handler)];
+    for (const Row& row : plain_rows) ++family_count[reinterpret_cast<const void*>(row.handler)];
+    for (const CodeRow& row : code_rows) ++family_count[reinterpret_cast<const void*>(row.handler)];
+    ++family_count[reinterpret_cast<const void*>(&VTCmdNone)];
+    std::vector<std::string> listed;
+#define LISTED(handler) \
+    listed.push_back(#handler); \
+    EXPECT_EQ(family_count[reinterpret_cast<const void*>(&handler)], 1) << #handler;
+    VT_COMMAND_HANDLERS(LISTED)
+#undef LISTED
+    EXPECT_EQ(listed.size(), family_count.size()) << "a row names a handler the list lacks";
+
+    std::map<std::string, int> without_argument;
+#define CLIENT(name, argument, default_answer) \
+    if (std::string(#argument) == "none") without_argument[#name] = 0;
+    VTPDM_FUNCTION_LIST(CLIENT)
+#undef CLIENT
+    std::vector<const Row*> all;
+    for (const Row& row : status_rows) all.push_back(&row);
+    for (const Row& row : plain_rows) all.push_back(&row);
+    for (const Row* row : all) {
+        ASSERT_EQ(without_argument.count(row->library), 1u) << row->library;
+        EXPECT_EQ(++without_argument[row->library], 1) << row->library << " served twice";
+    }
+}
+
 TEST_F(HandlerTest, StatusHandlersPassTheLibraryResultUnchanged) {
     for (const Row& row : status_rows) {
         for (int answer : {0, 7, -3}) {
@@ -70,13 +112,7 @@ TEST_F(HandlerTest, PlainHandlersReturnZeroWhateverTheLibrarySays) {
 }
 
 TEST_F(HandlerTest, CommandCodeHandlersTraceTheCodeThenCallCmdExec) {
-    struct CodeRow {
-        command_action handler;
-        const char* code;
-    } rows[] = {{VTCmdLogin, "VMM_USER_LOGIN"},
-                {VTCmdNewEntity, "VMM_EE_NEW"},
-                {VTCmdPswManager, "VT_PB::PWSMANAGER"}};
-    for (const CodeRow& row : rows) {
+    for (const CodeRow& row : code_rows) {
         fake_pdm::reset();
         debug_lines.clear();
         fake_pdm::answers["CmdExec"] = 5;

@@ -10,7 +10,7 @@
 #include "bridge/bridge.h"
 #include "frame/vt_constants.h"
 #include "platform/platform.h"
-#include "tests/fake_pdm/fake_pdm.h"
+#include "support/fake_pdm.h"
 #include "tests/support/test_host.h"
 #include "text/text.h"
 

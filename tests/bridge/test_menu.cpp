@@ -16,7 +16,7 @@
 #include "bridge/bridge.h"
 #include "frame/gateway.h"
 #include "frame/vt_constants.h"
-#include "tests/fake_pdm/fake_pdm.h"
+#include "support/fake_pdm.h"
 #include "tests/support/child.h"
 #include "tests/support/test_host.h"
 

@@ -15,7 +15,7 @@
 #include "bridge/record.h"
 #include "vt_version.h"
 #include "platform/platform.h"
-#include "tests/fake_pdm/fake_pdm.h"
+#include "support/fake_pdm.h"
 #include "tests/support/test_host.h"
 #include "text/text.h"
 

@@ -15,7 +15,7 @@
 
 #include "bridge/bridge.h"
 #include "host/gif.h"
-#include "tests/fake_pdm/fake_pdm.h"
+#include "support/fake_pdm.h"
 #include "tests/support/child.h"
 #include "tests/support/test_host.h"
 

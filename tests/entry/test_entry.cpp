@@ -3,48 +3,41 @@
 // directories on real folders, and the steps after the check.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <set>
 #include <string>
 #include <vector>
 
-#include "tests/fake_pdm/fake_pdm.h"
-#include "frame/entry.h"
+#include "support/fake_pdm.h"
+#include "module/entry.h"
 #include "frame/vt_constants.h"
 #include "frame/gateway.h"
 #include "platform/platform.h"
 #include "tests/support/child.h"
+#include "tests/support/test_host.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-// The two host functions start-up calls.  The gateway keeps a pointer once found, so every test
-// of this process hands over the same functions and changes only their answers.
-namespace host {
-int pass_answer = 0;
-int pass_calls = 0;
-int pass_handle = 0;
-int pass_version = 0;
-int display_answer = 1;
-char display_text[] = "display version";
+// The host is the tests' host (vthost's host model); start-up is told to stop after the version
+// hand-over, which the host refuses with 0, unless a test says otherwise.
+const int app_handle = test_host::app_handle;
 
-int pass_version_info(int app, int version) {
-    ++pass_calls;
-    pass_handle = app;
-    pass_version = version;
-    return pass_answer;
+// The version hand-overs the host received: the application handle and the version of each.
+std::vector<std::pair<intptr_t, intptr_t>> version_hand_overs() {
+    std::vector<std::pair<intptr_t, intptr_t>> seen;
+    for (const vthost::HostCall& call : test_host::host().recorded)
+        if (call.name == "prodev_pass_version_info_v") seen.emplace_back(call.words.at(0), call.words.at(1));
+    return seen;
 }
-int display_version_get(int, char** text) {
-    *text = display_text;
-    return display_answer;
-}
-}  // namespace host
 
-const host_function_pair host_table[] = {
-    {reinterpret_cast<host_function>(&host::display_version_get), "ProEngineerDisplayversionGet_v"},
-    {reinterpret_cast<host_function>(&host::pass_version_info), "prodev_pass_version_info_v"},
-};
+// A fresh host whose version hand-over answers `answer`.
+void fresh_host(int answer) {
+    vthost::Host& host = test_host::reset();
+    host.answers["prodev_pass_version_info_v"] = [answer](const vthost::HostCall&) { return answer; };
+}
 
 // A scripted loader: which stamps the "module" exports, and what was asked of it.
 namespace loader {
@@ -96,8 +89,7 @@ struct StartUp : ::testing::Test {
         loader::lookups.clear();
         loader::unloads = 0;
         loader::unload_fails = false;
-        host::pass_answer = 0;
-        host::pass_calls = 0;
+        fresh_host(0);
         fake_pdm::reset();
         for (auto& c : error_buffer) c = u'#';
     }
@@ -106,7 +98,8 @@ struct StartUp : ::testing::Test {
     int start(const char* version, const char* build, const char* module = "module.so",
               const char* app_dir = "/nonexistent-app", int language = 0) {
         return user_initialize_plus(0, nullptr, version, build, 0, error_buffer, app_dir, u"module",
-                                    module, 77, 0, host_table, 2, language);
+                                    module, app_handle, 0, test_host::table(), test_host::table_count(),
+                                    language);
     }
     std::u16string first_message() const { return std::u16string(error_buffer); }
     std::u16string second_message() const {
@@ -127,9 +120,8 @@ TEST_F(StartUp, HostAtOrAboveTheFramePassesWithoutOpeningTheModule) {
     EXPECT_EQ(start("  +26", " 2004290"), -1);
     EXPECT_EQ(start("27", "0"), -1);
     EXPECT_TRUE(loader::loads.empty());
-    EXPECT_EQ(host::pass_calls, 3);
-    EXPECT_EQ(host::pass_handle, 77);
-    EXPECT_EQ(host::pass_version, 262004280);
+    ASSERT_EQ(version_hand_overs().size(), 3u);
+    EXPECT_EQ(version_hand_overs().back(), std::make_pair(intptr_t(app_handle), intptr_t(262004280)));
     EXPECT_TRUE(fake_pdm::calls.empty());  // the bridge never started
     EXPECT_EQ(error_buffer[0], u'#');
 }
@@ -142,14 +134,15 @@ TEST_F(StartUp, VersionTextsAreReadAsLeadingNumbersWithinThe32BitRange) {
     EXPECT_EQ(start("-99999999999999999999", "5"), VT_START_MAJOR_TOO_NEW) << "held at the smallest major";
     EXPECT_EQ(start("-26", "2004280"), VT_START_MAJOR_TOO_NEW);
     EXPECT_EQ(start(nullptr, nullptr), VT_START_MAJOR_TOO_NEW) << "no text reads as 0";
-    EXPECT_EQ(host::pass_calls, 3);
+    EXPECT_EQ(version_hand_overs().size(), 3u);
 }
 
 TEST_F(StartUp, ASkewWithoutAnErrorBufferWritesNothing) {
     int status = user_initialize_plus(0, nullptr, "25", "2004280", 0, nullptr, "/nonexistent-app", u"module",
-                                      "module.so", 77, 0, host_table, 2, 0);
+                                      "module.so", app_handle, 0, test_host::table(),
+                                      test_host::table_count(), 0);
     EXPECT_EQ(status, VT_START_MAJOR_TOO_NEW);
-    EXPECT_EQ(host::pass_calls, 0);
+    EXPECT_TRUE(version_hand_overs().empty());
 }
 
 TEST_F(StartUp, AModuleThatCannotBeUnloadedDoesNotChangeTheOutcome) {
@@ -174,14 +167,14 @@ TEST_F(StartUp, OlderMajorFailsWithDateZero) {
     EXPECT_EQ(second_message(), u"0");
     EXPECT_EQ(error_buffer[20], u'#');
     EXPECT_TRUE(loader::loads.empty());
-    EXPECT_EQ(host::pass_calls, 0);
+    EXPECT_TRUE(version_hand_overs().empty());
 }
 
 TEST_F(StartUp, SeventeenAnywhereInTheVersionMeansMajorSeventeen) {
     EXPECT_EQ(start("26 (17.0)", "2004280"), -98);
     EXPECT_EQ(start("26G-03", "2004280"), -98);
     EXPECT_EQ(start("no digits", "2004280"), -98);
-    EXPECT_EQ(host::pass_calls, 0);
+    EXPECT_TRUE(version_hand_overs().empty());
 }
 
 TEST_F(StartUp, WalkStopsAtTheFirstStampAndNamesItsBuildCode) {
@@ -192,7 +185,7 @@ TEST_F(StartUp, WalkStopsAtTheFirstStampAndNamesItsBuildCode) {
     EXPECT_EQ(loader::unloads, 1);
     EXPECT_EQ(first_message(), u"Wildfire 2.0|M010");
     EXPECT_EQ(second_message(), u"2004150");
-    EXPECT_EQ(host::pass_calls, 0);
+    EXPECT_TRUE(version_hand_overs().empty());
 }
 
 TEST_F(StartUp, BuildCodesOfTheRequiredDate) {
@@ -248,8 +241,9 @@ VT_CHILD(entry_load_failure) {
     loader::load_fails = true;
     loader::load_error = 193;
     char16_t buffer[64];
-    return user_initialize_plus(0, nullptr, "26", "2003490", 0, buffer, "/app", u"m.dll", "m.dll", 1,
-                                0, host_table, 2, 0) == -96 ? 0 : 1;
+    fresh_host(0);
+    return user_initialize_plus(0, nullptr, "26", "2003490", 0, buffer, "/app", u"m.dll", "m.dll", app_handle,
+                                0, test_host::table(), test_host::table_count(), 0) == -96 ? 0 : 1;
 }
 
 TEST(StartUpLog, LoadFailureIsWrittenOnlyWhenAskedFor) {
@@ -378,16 +372,15 @@ TEST(DirExists, StripsOneTrailingSeparatorInPlace) {
 VT_CHILD(entry_without_version_info) {
     // The host lacks prodev_pass_version_info_v: the gateway's -1 counts as success and the
     // bridge starts, with the display version the host gives.
-    static char display[] = "WF 2.0";
-    static const host_function_pair table[] = {
-        {reinterpret_cast<host_function>(+[](int, char** text) -> int { *text = display; return 0; }),
-         "ProEngineerDisplayversionGet_v"},
-    };
+    vthost::Host& host = test_host::install({"prodev_pass_version_info_v"});
+    host.display_version = "WF 2.0";
     fake_pdm::reset();
     char16_t buffer[64];
-    int status = user_initialize_plus(0, nullptr, "26", "2004280", 0, buffer, "/app", u"m", nullptr, 1,
-                                      0, table, 1, 0);
+    int status = user_initialize_plus(0, nullptr, "26", "2004280", 0, buffer, "/app", u"m", nullptr, app_handle,
+                                      0, test_host::table(), test_host::table_count(), 0);
     if (fake_pdm::calls.empty() || fake_pdm::calls.front() != "BeforeInit") return 100;
+    std::vector<std::string> names = test_host::call_names();
+    if (std::count(names.begin(), names.end(), "ProNotificationSet_v") != 8) return 102;  // the bridge ran
     return status == 0 ? 0 : 101;
 }
 

@@ -11,9 +11,10 @@
 #include <string>
 #include <vector>
 
-#include "frame/entry.h"
+#include "module/entry.h"
 #include "platform/platform.h"
 #include "tests/support/child.h"
+#include "tests/support/test_host.h"
 
 #ifndef VT_MODULE_PATH
 #error "VT_MODULE_PATH names the built add-in module"
@@ -26,12 +27,6 @@ namespace {
 const char* const module_path = VT_MODULE_PATH;
 
 // ---- the version-skew check over the real module's stamps ------------------------------------
-
-int pass_answer = 0;
-int pass_version_info(int, int) { return pass_answer; }
-const host_function_pair version_table[] = {
-    {reinterpret_cast<host_function>(&pass_version_info), "prodev_pass_version_info_v"},
-};
 
 std::vector<std::string> lookups;
 platform_table saved_platform;
@@ -47,11 +42,14 @@ struct RealModule : ::testing::Test {
         platform.dll_symbol = recording_symbol;
         lookups.clear();
         for (auto& c : error_buffer) c = u'#';
+        // The tests' host, refusing the frame's version: start-up ends after the check.
+        test_host::reset().answers["prodev_pass_version_info_v"] = [](const vthost::HostCall&) { return 0; };
     }
     void TearDown() override { platform = saved_platform; }
     int start(const char* version, const char* build) {
         return user_initialize_plus(0, nullptr, version, build, 0, error_buffer, "/nonexistent",
-                                    u"vt_vexo", module_path, 5, 0, version_table, 1, 0);
+                                    u"vt_vexo", module_path, test_host::app_handle, 0, test_host::table(),
+                                    test_host::table_count(), 0);
     }
     std::u16string first() const { return error_buffer; }
     std::u16string second() const { return error_buffer + first().size() + 1; }
@@ -82,84 +80,18 @@ TEST_F(RealModule, BuildOfTheStampPassesTheCheck) {
 
 namespace {
 
-const int app_handle = 4242;
+// Each host call as the tests' host reads it, on standard output between the stand-in client
+// library's lines; a call with the wrong application handle or (where one is appended) the wrong
+// text directory is marked WRONG.
 std::string expected_text_dir;
-int next_command_id = 100;
 
-void record(int app, const std::string& line) {
-    if (app != app_handle)
-        printf("host: WRONG HANDLE %d in %s\n", app, line.c_str());
-    else
-        printf("host: %s\n", line.c_str());
+void print_call(const vthost::HostCall& call) {
+    bool wrong_handle = call.words.empty() || call.words[0] != test_host::app_handle;
+    bool wrong_dir = call.directory != nullptr && call.name != "ProCmdIconSet_v" &&
+                     expected_text_dir != call.directory;
+    printf("host: %s%s%s\n", call.text.c_str(), wrong_handle ? " WRONG HANDLE" : "",
+           wrong_dir ? " WRONG TEXT DIR" : "");
     fflush(stdout);
-}
-void check_text_dir(const char* dir, const char* who) {
-    if (dir == nullptr || expected_text_dir != dir) printf("host: WRONG TEXT DIR in %s\n", who);
-}
-
-int menubar_menu_add(int app, const char* menu, const char*, const char*, int, const char16_t*,
-                     const char* dir) {
-    check_text_dir(dir, "ProMenubarMenuAdd");
-    record(app, std::string("ProMenubarMenuAdd ") + menu);
-    return 0;
-}
-int menubarmenu_menu_add(int app, const char*, const char* menu, const char*, const char*, int,
-                         const char16_t*, const char* dir) {
-    check_text_dir(dir, "ProMenubarmenuMenuAdd");
-    record(app, std::string("ProMenubarmenuMenuAdd ") + menu);
-    return 0;
-}
-int pushbutton_add(int app, const char*, const char* button, const char*, const char*, const char*,
-                   int, int, const char16_t*, const char* dir) {
-    check_text_dir(dir, "ProMenubarmenuPushbuttonAdd");
-    record(app, std::string("ProMenubarmenuPushbuttonAdd ") + button);
-    return 0;
-}
-int cmd_action_add(int app, const char* action, command_action, int, command_access, int, int, int* id) {
-    *id = next_command_id++;
-    record(app, std::string("ProCmdActionAdd ") + action);
-    return 0;
-}
-int cmd_designate(int app, int, const char*, const char*, const char*, const char16_t*, const char*) {
-    record(app, "ProCmdDesignate");
-    return 0;
-}
-int cmd_icon_set(int app, int, const char* icon, const char*) {
-    record(app, std::string("ProCmdIconSet ") + icon);
-    return 0;
-}
-int notification_set(int app, int type, notify_hook) {
-    record(app, "ProNotificationSet " + std::to_string(type));
-    return 0;
-}
-int cmd_id_find(int app, const char* name, int* id) {
-    *id = next_command_id++;
-    record(app, std::string("ProCmdCmdIdFind ") + name);
-    return 0;
-}
-int bracket_func_add(int app, int, command_bracket, const char* name, void*) {
-    record(app, std::string("ProCmdBracketFuncAdd ") + name);
-    return 0;
-}
-int mdl_current_get(int app, void** model) {
-    *model = nullptr;
-    record(app, "ProMdlCurrentGet");
-    return -1;
-}
-int host_pass_version_info(int app, int version) {
-    record(app, "prodev_pass_version_info " + std::to_string(version));
-    return 1;
-}
-int display_version_get(int app, char** text) {
-    static char display[] = "26";
-    *text = display;
-    record(app, "ProEngineerDisplayversionGet");
-    return 0;
-}
-
-template <typename F>
-host_function_pair pair(F* function, const char* name) {
-    return {reinterpret_cast<host_function>(function), name};
 }
 
 using user_initialize_fn = int (*)(int, char**, const char*, const char*, int, char16_t*, const char*,
@@ -175,24 +107,8 @@ VT_CHILD(module_start_up) {
     const std::string app_dir = args[0];
     expected_text_dir = app_dir + platform_path_separator + "text" + platform_path_separator + "usascii";
 
-    std::vector<host_function_pair> table = {
-        pair(&menubar_menu_add, "ProMenubarMenuAdd_v"),
-        pair(&menubarmenu_menu_add, "ProMenubarmenuMenuAdd_v"),
-        pair(&pushbutton_add, "ProMenubarmenuPushbuttonAdd_v"),
-        pair(&cmd_action_add, "ProCmdActionAdd_v"),
-        pair(&cmd_designate, "ProCmdDesignate_v"),
-        pair(&cmd_icon_set, "ProCmdIconSet_v"),
-        pair(&notification_set, "ProNotificationSet_v"),
-        pair(&cmd_id_find, "ProCmdCmdIdFind_v"),
-        pair(&bracket_func_add, "ProCmdBracketFuncAdd_v"),
-        pair(&mdl_current_get, "ProMdlCurrentGet_v"),
-        pair(&host_pass_version_info, "prodev_pass_version_info_v"),
-        pair(&display_version_get, "ProEngineerDisplayversionGet_v"),
-    };
-    std::sort(table.begin(), table.end(), [](const host_function_pair& a, const host_function_pair& b) {
-        return strcmp(a.name, b.name) < 0;
-    });
-
+    vthost::Host& host = test_host::reset();
+    host.on_call = print_call;
     int error = 0;
     void* module = platform.dll_load(module_path, &error);
     if (module == nullptr) return 91;
@@ -208,7 +124,8 @@ VT_CHILD(module_start_up) {
     static char argv0[] = "host";
     char* argv[] = {argv0, nullptr};
     int status = initialize(1, argv, "26", "2003500", 0, error_buffer, app_dir.c_str(), u"vt_vexo",
-                            module_path, app_handle, 0, table.data(), static_cast<int>(table.size()), 0);
+                            module_path, test_host::app_handle, 0, test_host::table(),
+                            test_host::table_count(), 0);
     printf("start-up status %d\n", status);
     fflush(stdout);
     printf("exit status %d\n", terminate());
@@ -231,17 +148,17 @@ TEST(ModuleStartUp, TheHostLoadsTheModuleAndTheClientLibraryStarts) {
     // In order: the version handed to the host, the client library woken, the menu, the hooks,
     // start-up completed, status 0; at unload Stop.
     std::vector<std::string> milestones = {
-        "host: prodev_pass_version_info 262004280\n",
-        "host: ProEngineerDisplayversionGet\n",
+        "host: prodev_pass_version_info(262004280)\n",
+        "host: ProEngineerDisplayversionGet()\n",
         "VTProeVEXO: BeforeInit() -> 0\n",
         "VTProeVEXO: Start() -> 0\n",
-        "host: ProMenubarMenuAdd UserMenuO\n",
-        "host: ProMenubarmenuPushbuttonAdd G14\n",
-        "host: ProCmdIconSet Docdata_g14.gif\n",
-        "host: ProMenubarmenuMenuAdd SEL\n",
-        "host: ProMenubarmenuPushbuttonAdd G3\n",
-        "host: ProNotificationSet 19\n",
-        "host: ProNotificationSet 6\n",
+        "host: ProMenubarMenuAdd(\"UserMenuO\", \"VantorO\", \"Applications\", 1, L\"menu_vt_vexo.txt\")\n",
+        "host: ProMenubarmenuPushbuttonAdd(\"UserMenuO\", \"G14\",",
+        "host: ProCmdIconSet([G14], \"Docdata_g14.gif\")\n",
+        "host: ProMenubarmenuMenuAdd(\"UserMenuO\", \"SEL\",",
+        "host: ProMenubarmenuPushbuttonAdd(\"UserMenuO\", \"G3\",",
+        "host: ProNotificationSet(19,",
+        "host: ProNotificationSet(6,",
         "VTProeVEXO: AfterInit() -> 0\n",
         "start-up status 0\n",
         "VTProeVEXO: Stop() -> 0",

@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "bridge/bridge.h"
-#include "frame/entry.h"
+#include "module/entry.h"
 #include "tests/support/child.h"
 #include "frame/vt_constants.h"
 #include "tests/support/test_host.h"

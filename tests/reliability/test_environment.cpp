@@ -9,8 +9,8 @@
 #include <string>
 
 #include "bridge/bridge.h"
-#include "frame/entry.h"
-#include "tests/fake_pdm/fake_pdm.h"
+#include "module/entry.h"
+#include "support/fake_pdm.h"
 #include "tests/reliability/addin_session.h"
 #include "tests/support/child.h"
 #include "tests/support/test_host.h"

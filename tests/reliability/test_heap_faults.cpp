@@ -9,9 +9,9 @@
 #include <string>
 
 #include "bridge/bridge.h"
-#include "frame/entry.h"
+#include "module/entry.h"
 #include "platform/platform.h"
-#include "tests/fake_pdm/fake_pdm.h"
+#include "support/fake_pdm.h"
 #include "tests/reliability/addin_session.h"
 #include "tests/support/child.h"
 #include "tests/support/test_host.h"

@@ -13,8 +13,8 @@
 #include <vector>
 
 #include "bridge/bridge.h"
-#include "frame/entry.h"
-#include "tests/fake_pdm/fake_pdm.h"
+#include "module/entry.h"
+#include "support/fake_pdm.h"
 #include "tests/reliability/addin_session.h"
 #include "tests/support/child.h"
 #include "frame/vt_constants.h"

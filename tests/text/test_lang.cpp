@@ -18,6 +18,7 @@
 
 #include "platform/platform.h"
 #include "tests/support/child.h"
+#include "text/languages.h"
 #include "text/text.h"
 
 namespace {
@@ -32,21 +33,9 @@ struct named_code {
     int code;
 };
 
-// The table in its order.
-const named_code table_rows[] = {
-    {"usascii", 0},   {"C", 0},          {"japanese", 1},    {"french", 2},
-    {"german", 3},    {"russian", 4},    {"ru", 4},          {"italian", 5},
-    {"spanish", 7},   {"usascii", 6},    {"korean", 8},      {"chinese_tw", 9},
-    {"chinese_cn", 10}, {"usascii", 11}, {"hebrew", 12},     {"greek", 13},
-    {"turkish", 14},  {"czech", 15},     {"polish", 16},     {"hungarian", 17},
-    {"slovenian", 18}, {"portuguese", 19}, {"slovak", 20},   {"cht", 9},
-    {"chinese-traditional", 9}, {"chs", 10}, {"chinese-simplified", 10},
-};
-
-const char* const name_of_code[] = {
-    "usascii", "japanese", "french", "german", "russian", "italian", "usascii",
-    "spanish", "korean", "chinese_tw", "chinese_cn", "usascii", "hebrew", "greek",
-    "turkish", "czech", "polish", "hungarian", "slovenian", "portuguese", "slovak",
+// The names the locale table holds besides each language's own (those come from vt_languages).
+const named_code aliases[] = {
+    {"C", 0}, {"ru", 4}, {"cht", 9}, {"chinese-traditional", 9}, {"chs", 10}, {"chinese-simplified", 10},
 };
 
 std::string upper(std::string text) {
@@ -57,9 +46,12 @@ std::string upper(std::string text) {
 
 TEST(LocaleTable, EveryRowNameFindsItsCodeWithoutRegardToCase) {
     lang_set(0);
-    for (const named_code& row : table_rows) {
+    std::vector<named_code> rows(std::begin(aliases), std::end(aliases));
+    for (const vt_language& language : vt_languages) rows.push_back({language.name, language.code});
+    EXPECT_EQ(rows.size(), 27u);
+    for (const named_code& row : rows) {
         int expected = row.code;
-        // "usascii" appears three times; the first row wins.
+        // "usascii" names English and both custom locales; the first row, English, wins.
         if (std::string(row.name) == "usascii") expected = 0;
         EXPECT_EQ(lang_code_from_name(row.name), expected) << row.name;
         EXPECT_EQ(lang_code_from_name(upper(row.name).c_str()), expected) << row.name;
@@ -84,12 +76,17 @@ TEST(LocaleTable, UnknownBlankAndNullNames) {
 }
 
 TEST(LocaleTable, RowForCodeGivesTheFirstRowOrTheEmptyRow) {
+    // The first row of a code carries the language's own name, never an alias.
     for (int code = 0; code <= 20; ++code) {
         const locale_row* row = lang_row_for_code(code);
         ASSERT_NE(row, nullptr);
-        EXPECT_STREQ(row->name, name_of_code[code]) << code;
+        EXPECT_STREQ(row->name, vt_languages[code].name) << code;
         EXPECT_EQ(row->code, code);
     }
+    const named_code names[] = {{"usascii", 0},    {"japanese", 1}, {"russian", 4},  {"usascii", 6},
+                                {"spanish", 7},    {"chinese_tw", 9}, {"chinese_cn", 10}, {"usascii", 11},
+                                {"hebrew", 12},    {"portuguese", 19}, {"slovak", 20}};
+    for (const named_code& known : names) EXPECT_STREQ(lang_row_for_code(known.code)->name, known.name);
     for (int code : {21, -5, -1, 1000}) {
         const locale_row* row = lang_row_for_code(code);
         ASSERT_NE(row, nullptr) << code;
@@ -121,20 +118,39 @@ TEST(LanguageCodes, SetReturnsThePreviousCodeAndKeepsTheEucFlag) {
 }
 
 TEST(LanguageCodes, CodePagesMultibyteAndCustomFlags) {
-    const int pages[] = {0, 932, 0, 0, 1251, 0, 0, 0, 949, 950, 936, 0, 28598, 1253, 1254,
-                         1250, 1250, 1250, 1250, 0, 1250};
-    for (int code = 0; code <= 20; ++code) EXPECT_EQ(lang_code_page(code), pages[code]) << code;
-    for (int code : {21, -2, 99}) EXPECT_EQ(lang_code_page(code), 0) << code;
+    // Known code pages of the languages, and the default (0) for the Western ones.
+    const named_code pages[] = {{"English", 0},     {"Japanese", 932},  {"French", 0},   {"Russian", 1251},
+                                {"Korean", 949},    {"Chinese TW", 950}, {"Chinese CN", 936},
+                                {"Hebrew", 28598},  {"Greek", 1253},    {"Turkish", 1254}, {"Czech", 1250},
+                                {"Polish", 1250},   {"Portuguese", 0},  {"Slovak", 1250}};
+    const int page_codes[] = {0, 1, 2, 4, 8, 9, 10, 12, 13, 14, 15, 16, 19, 20};
+    for (size_t i = 0; i < std::size(pages); ++i)
+        EXPECT_EQ(lang_code_page(page_codes[i]), pages[i].code) << pages[i].name;
+    // Every code as the one list gives it, directly and as the current language.
     for (int code = 0; code <= 20; ++code) {
+        EXPECT_EQ(lang_code_page(code), vt_languages[code].code_page) << code;
+        EXPECT_EQ(lang_is_multibyte(code), vt_languages[code].multibyte) << code;
         lang_set(code);
-        EXPECT_EQ(lang_code_page(-1), pages[code]) << code;
+        EXPECT_EQ(lang_code_page(-1), vt_languages[code].code_page) << code;
+        EXPECT_EQ(lang_current_code_page(), vt_languages[code].code_page) << code;
     }
+    for (int code : {21, -2, 99}) EXPECT_EQ(lang_code_page(code), 0) << code;
     lang_set(0);
     for (int code = -3; code <= 25; ++code) {
         bool multibyte = code == 1 || code == 6 || code == 8 || code == 9 || code == 10;
         EXPECT_EQ(lang_is_multibyte(code) != 0, multibyte) << code;
         EXPECT_EQ(lang_is_custom(code) != 0, code == 6 || code == 11) << code;
     }
+}
+
+TEST(LanguageList, OneRowPerCodeAndNoneOutside) {
+    EXPECT_EQ(VT_LANGUAGE_COUNT, 21);
+    for (int code = 0; code < VT_LANGUAGE_COUNT; ++code) {
+        ASSERT_NE(vt_language_of(code), nullptr) << code;
+        EXPECT_EQ(vt_language_of(code)->code, code);
+        EXPECT_STRNE(vt_language_of(code)->name, "") << code;
+    }
+    for (int code : {-2, -1, 21, 1000}) EXPECT_EQ(vt_language_of(code), nullptr) << code;
 }
 
 // ---- choice from the environment through the platform's setlocale -----------------------------

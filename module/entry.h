@@ -1,8 +1,10 @@
-/* Add-in entry and host handshake: the exported entry and exit points, the version-skew check
- * and the text directories. */
+/* The top of the add-in: the exported entry and exit points, the version-skew check and the
+ * text directories.  Start-up runs every layer below in its order: the gateway, the version
+ * check, the language and the text directories, then the bridge. */
 #ifndef VT_ENTRY_H
 #define VT_ENTRY_H
 
+#include "frame/directory.h"
 #include "frame/vt_types.h"
 
 extern "C" {
@@ -18,7 +20,6 @@ void VT_CDECL i_am_262003500(void);
 int  tk_uinit_VersionSkewCheck(const char* module_path, const char16_t* module_path_w,
                                char16_t* error_buffer);
 void build_text_dirs(int language);
-int  dir_exists(char* path);
 
 }
 

@@ -1,12 +1,14 @@
-/* The add-in's entry and exit points and the host handshake.
+/* The add-in's entry and exit points and the host handshake: the top layer, which runs the
+ * layers below it in their start-up order.
  *
  * user_initialize_plus keeps what the host hands over, checks that the host is new enough for
  * the frame (the version-skew check walks the "i_am_<version>" stamps exported by this very
  * module), installs the host function table, builds the text directories for the host's
  * language, tells the host the frame's version and starts the bridge.  The first non-zero
  * status ends the sequence and goes back to the host. */
-#include "frame/entry.h"
+#include "module/entry.h"
 
+#include <limits.h>
 #include <stdlib.h>
 #include <string.h>
 
@@ -21,7 +23,6 @@ namespace {
 
 const int frame_major = 26;
 const int frame_date_code = 2004280;
-const int path_capacity = 260;         /* each directory buffer of the gateway context */
 const int fallback_language = VT_LANG_CUSTOM_MULTIBYTE; /* its directory name is "usascii" */
 
 struct startup_record {
@@ -56,6 +57,9 @@ const build_code_row build_codes[] = {
     {"2003480", "Unreleased"}, {"2003460", "Unreleased"}, {"2003440", "Unreleased"},
     {"2003420", "Unreleased"}, {"2003400", "C000"},       {"-100000", "Unreleased"},
 };
+/* The last row is a floor below every date code: a required date older than every listed build
+ * (0 among them, the date of a failed major-version check) stops the scan there and takes the
+ * build code of the row before it, "C000". */
 const int build_code_rows = sizeof build_codes / sizeof build_codes[0];
 
 int frame_version(void) {
@@ -73,13 +77,16 @@ long long leading_number(const char* text) {
     if (*p == '+' || *p == '-') negative = *p++ == '-';
     long long value = 0;
     while (*p >= '0' && *p <= '9') {
-        if (value < 2147483648LL) value = value * 10 + (*p - '0');
+        if (value <= INT_MAX) value = value * 10 + (*p - '0');
         ++p;
     }
-    if (value > 2147483647LL) value = negative ? 2147483648LL : 2147483647LL;
+    if (value > INT_MAX) value = negative ? -static_cast<long long>(INT_MIN) : INT_MAX;
     return negative ? -value : value;
 }
 
+/* Release 17 is known by a mark anywhere in its version text, "G-03" or "17.", rather than by
+ * a leading number, which its texts need not have; any other text gives its major version by
+ * its leading number. */
 int host_version_number(const char* version, const char* build) {
     long long major;
     if (version != nullptr && (strstr(version, "G-03") != nullptr || strstr(version, "17.") != nullptr))
@@ -87,8 +94,8 @@ int host_version_number(const char* version, const char* build) {
     else
         major = leading_number(version);
     long long number = major * static_cast<long long>(VT_VERSION_UNIT) + leading_number(build);
-    if (number > 2147483647LL) number = 2147483647LL;
-    if (number < -2147483647LL - 1) number = -2147483647LL - 1;
+    if (number > INT_MAX) number = INT_MAX;
+    if (number < INT_MIN) number = INT_MIN;
     return static_cast<int>(number);
 }
 
@@ -130,9 +137,9 @@ bool format_path(char* dest, bool cut, const char* format, ...) {
     va_end(args);
     if (text == nullptr) return false;
     size_t n = strlen(text);
-    if (n >= static_cast<size_t>(path_capacity)) {
+    if (n >= static_cast<size_t>(GATEWAY_DIR_SIZE)) {
         if (!cut) return false;
-        n = path_capacity - 1;
+        n = GATEWAY_DIR_SIZE - 1;
     }
     memcpy(dest, text, n);
     dest[n] = '\0';
@@ -143,13 +150,19 @@ bool format_path(char* dest, bool cut, const char* format, ...) {
 bool language_dir_exists(const char* name) {
     const char sep = platform_path_separator;
     if (name == nullptr || name[0] == '\0') return false;
-    char candidate[path_capacity];
+    char candidate[GATEWAY_DIR_SIZE];
     if (!format_path(candidate, false, "%s%ctext%c%s", startup.app_dir, sep, sep, name)) return false;
     memcpy(text_dir_get(), candidate, strlen(candidate) + 1);
     return dir_exists(text_dir_get()) != 0;
 }
 
 }  // namespace
+
+/* The start-up entry takes 14 arguments that the host pushes as 32-bit words; on the 32-bit
+ * product an entry point is a 32-bit address. */
+#if defined(_WIN32) && !defined(_WIN64)
+static_assert(sizeof(&user_initialize_plus) == 4, "entry points are 32-bit addresses");
+#endif
 
 extern "C" {
 
@@ -195,16 +208,6 @@ int tk_uinit_VersionSkewCheck(const char* module_path, const char16_t* module_pa
     if (platform.dll_unload(module, &unload_error) != 0)
         dbg_err_warning("dll_unload", "OS error %d while unloading '%ws'", unload_error, module_path_w);
     return status;
-}
-
-int dir_exists(char* path) {
-    if (path == nullptr || path[0] == '\0') return 0;
-    size_t n = strlen(path);
-    if (n > 1 && (path[n - 1] == '\\' || path[n - 1] == '/')) {
-        char before = path[n - 2];
-        if (before != '\\' && before != '/' && before != ':') path[n - 1] = '\0';
-    }
-    return platform.is_directory(path) ? 1 : 0;
 }
 
 void build_text_dirs(int language) {
