@@ -1,0 +1,36 @@
+/* The few operating-system services `vthost soak` needs besides the platform layer: the
+ * process's size, and the descriptors through which it catches what the add-in and the client
+ * library write to standard output and standard error.  One POSIX and one Windows file. */
+#ifndef VTHOST_SOAK_OS_H
+#define VTHOST_SOAK_OS_H
+
+#include <stddef.h>
+#include <stdint.h>
+
+#include <string>
+
+namespace vthost {
+
+/* The memory the process holds privately, in bytes: the data segment and anonymous mappings
+ * (VmData of /proc/self/statm) on Linux, the committed private bytes on Windows; 0 when it
+ * cannot be read. */
+uint64_t soak_process_bytes();
+
+/* A pipe whose writing end can stand in for standard output; false when none can be made.
+ * `capacity` asks for that much room where the system lets the caller choose. */
+bool soak_pipe(int descriptors[2], unsigned capacity);
+
+/* The descriptor calls under their POSIX meaning (read: bytes read, 0 at the end, -1 on an
+ * error). */
+int soak_dup(int descriptor);
+int soak_dup2(int from, int to);
+int soak_close(int descriptor);
+long soak_read(int descriptor, void* buffer, unsigned size);
+/* Makes a descriptor write its bytes as they are (no "\r\n" for "\n" on Windows). */
+void soak_binary(int descriptor);
+/* Opens a file for writing, created or emptied; -1 on failure. */
+int soak_create_file(const std::string& path);
+
+}  // namespace vthost
+
+#endif

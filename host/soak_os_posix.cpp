@@ -1,0 +1,43 @@
+/* The POSIX side of soak_os.h. */
+#if !defined(_WIN32)
+
+#include "host/soak_os.h"
+
+#include <fcntl.h>
+#include <stdio.h>
+#include <unistd.h>
+
+namespace vthost {
+
+uint64_t soak_process_bytes() {
+    /* statm: size resident shared text lib data dirty, in pages; data is the sixth. */
+    FILE* file = fopen("/proc/self/statm", "r");
+    if (file == nullptr) return 0;
+    unsigned long long fields[6] = {};
+    int read = fscanf(file, "%llu %llu %llu %llu %llu %llu", &fields[0], &fields[1], &fields[2], &fields[3],
+                      &fields[4], &fields[5]);
+    fclose(file);
+    if (read != 6) return 0;
+    return fields[5] * static_cast<uint64_t>(sysconf(_SC_PAGESIZE));
+}
+
+bool soak_pipe(int descriptors[2], unsigned capacity) {
+    if (pipe(descriptors) != 0) return false;
+#ifdef F_SETPIPE_SZ
+    fcntl(descriptors[1], F_SETPIPE_SZ, static_cast<int>(capacity));
+#else
+    (void)capacity;
+#endif
+    return true;
+}
+
+int soak_dup(int descriptor) { return dup(descriptor); }
+int soak_dup2(int from, int to) { return dup2(from, to); }
+int soak_close(int descriptor) { return close(descriptor); }
+long soak_read(int descriptor, void* buffer, unsigned size) { return static_cast<long>(read(descriptor, buffer, size)); }
+void soak_binary(int) {}
+int soak_create_file(const std::string& path) { return open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600); }
+
+}  // namespace vthost
+
+#endif

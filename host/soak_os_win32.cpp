@@ -1,0 +1,39 @@
+/* The Windows side of soak_os.h: msvcrt's descriptors (the add-in, the client library and vthost
+ * share msvcrt.dll, so one redirection reaches all three) and the process memory counters. */
+#if defined(_WIN32)
+
+#include "host/soak_os.h"
+
+#include <fcntl.h>
+#include <io.h>
+#include <sys/stat.h>
+#include <windows.h>
+/* Version 2 names the counters call K32GetProcessMemoryInfo, which kernel32 itself exports. */
+#define PSAPI_VERSION 2
+#include <psapi.h>
+
+namespace vthost {
+
+uint64_t soak_process_bytes() {
+    PROCESS_MEMORY_COUNTERS counters;
+    counters.cb = sizeof counters;
+    if (!GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters)) return 0;
+    return static_cast<uint64_t>(counters.PagefileUsage);
+}
+
+bool soak_pipe(int descriptors[2], unsigned capacity) {
+    return _pipe(descriptors, capacity, _O_BINARY) == 0;
+}
+
+int soak_dup(int descriptor) { return _dup(descriptor); }
+int soak_dup2(int from, int to) { return _dup2(from, to); }
+int soak_close(int descriptor) { return _close(descriptor); }
+long soak_read(int descriptor, void* buffer, unsigned size) { return _read(descriptor, buffer, size); }
+void soak_binary(int descriptor) { _setmode(descriptor, _O_BINARY); }
+int soak_create_file(const std::string& path) {
+    return _open(path.c_str(), _O_WRONLY | _O_CREAT | _O_TRUNC | _O_BINARY, _S_IREAD | _S_IWRITE);
+}
+
+}  // namespace vthost
+
+#endif
