@@ -29,7 +29,6 @@
 #include <stdexcept>
 
 #include "frame/vt_constants.h"
-#include "host/compare.h"
 #include "host/session.h"
 #include "host/soak_os.h"
 #include "memory/figures.h"
@@ -536,20 +535,20 @@ void Soak::end_run(const SoakStep& step) {
     fs::remove(script_path_, code);
 }
 
-/* The run's recording through `vthost --compare` in this process; its verdict line comes out on
- * standard output like everything else. */
+/* The run's recording through `vthost --compare`, in a process of its own so that its buffers
+ * (the whole recording and the replay's output) do not count in this one's size.  The verdict
+ * line comes out on standard output like everything else. */
 void Soak::replay(int run) {
     auto started = std::chrono::steady_clock::now();
     platform.set_environment("VT_VEXO_RECORD", "");
     platform.set_environment("VTPDM_ANSWERS", "");
-    Options options;
-    int status = run_compare(options, {}, text_of(recording_path_), program_);
+    fflush(stdout);
+    int status = soak_run_program(program_, {"--compare", text_of(recording_path_)});
     std::string output = drain();
     replay_seconds_ += std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-    std::string said = "\n  " + shown(output);
     if (status != 0)
         fail("the recording of run " + std::to_string(run) + " did not replay to the same calls (status " +
-             std::to_string(status) + "):" + said);
+             std::to_string(status) + "):\n  " + shown(output));
     size_t at = output.find("the same ");
     if (at != std::string::npos) replayed_calls_ += atol(output.c_str() + at + 9);
 }

@@ -8,6 +8,7 @@
 #include <stdint.h>
 
 #include <string>
+#include <vector>
 
 namespace vthost {
 
@@ -28,6 +29,9 @@ int soak_close(int descriptor);
 long soak_read(int descriptor, void* buffer, unsigned size);
 /* Makes a descriptor write its bytes as they are (no "\r\n" for "\n" on Windows). */
 void soak_binary(int descriptor);
+/* Runs a program with arguments (no shell between) and waits for it: its exit status, or -1
+ * when it could not be started or did not exit normally.  It inherits the descriptors. */
+int soak_run_program(const std::string& program, const std::vector<std::string>& args);
 /* Opens a file for writing, created or emptied; -1 on failure. */
 int soak_create_file(const std::string& path);
 

@@ -5,6 +5,7 @@
 
 #include <fcntl.h>
 #include <stdio.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace vthost {
@@ -36,6 +37,23 @@ int soak_dup2(int from, int to) { return dup2(from, to); }
 int soak_close(int descriptor) { return close(descriptor); }
 long soak_read(int descriptor, void* buffer, unsigned size) { return static_cast<long>(read(descriptor, buffer, size)); }
 void soak_binary(int) {}
+
+int soak_run_program(const std::string& program, const std::vector<std::string>& args) {
+    std::vector<char*> argv;
+    argv.push_back(const_cast<char*>(program.c_str()));
+    for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+    argv.push_back(nullptr);
+    pid_t child = fork();
+    if (child < 0) return -1;
+    if (child == 0) {
+        execv(program.c_str(), argv.data());
+        _exit(127);
+    }
+    int status = 0;
+    while (waitpid(child, &status, 0) < 0) {
+    }
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
 int soak_create_file(const std::string& path) { return open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600); }
 
 }  // namespace vthost
