@@ -671,8 +671,9 @@ int Soak::run() {
         printf("  add-in memory, warm (event %ld): %s\n", first_warm_event_, have_first_warm_ ? figures_text(first_warm_).c_str() : "-");
         printf("  add-in memory, last read: %s; flat at %ld points with no model in session\n",
                figures_text(last_).c_str(), flat_checks_);
-        printf("  process size: %s at event %ld, %s at the end (bound: less than %s apart)\n",
-               mebibytes(size_tenth_).c_str(), size_tenth_event_, mebibytes(size_end_).c_str(), mebibytes(bound).c_str());
+        printf("  process size (%s): %s at event %ld, %s at the end (bound: less than %s apart)\n",
+               soak_process_measure(), mebibytes(size_tenth_).c_str(), size_tenth_event_, mebibytes(size_end_).c_str(),
+               mebibytes(bound).c_str());
         printf("  message log: %llu bytes (%.2f per event)%s%s\n", static_cast<unsigned long long>(log_bytes_),
                static_cast<double>(log_bytes_) / events, first_log_line_.empty() ? "" : "; first line: ",
                first_log_line_.c_str());

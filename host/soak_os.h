@@ -12,10 +12,11 @@
 
 namespace vthost {
 
-/* The memory the process holds privately, in bytes: the data segment and anonymous mappings
- * (VmData of /proc/self/statm) on Linux, the committed private bytes on Windows; 0 when it
- * cannot be read. */
+/* The process's size in bytes: its resident set (/proc/self/statm) on Linux, the heap bytes in
+ * use under AddressSanitizer, its committed private bytes on Windows; 0 when it cannot be
+ * read.  soak_process_measure names which. */
 uint64_t soak_process_bytes();
+const char* soak_process_measure();
 
 /* A pipe whose writing end can stand in for standard output; false when none can be made.
  * `capacity` asks for that much room where the system lets the caller choose. */

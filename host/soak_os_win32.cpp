@@ -22,6 +22,8 @@ uint64_t soak_process_bytes() {
     return static_cast<uint64_t>(counters.PagefileUsage);
 }
 
+const char* soak_process_measure() { return "committed private bytes"; }
+
 bool soak_pipe(int descriptors[2], unsigned capacity) {
     return _pipe(descriptors, capacity, _O_BINARY) == 0;
 }
