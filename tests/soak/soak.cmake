@@ -39,3 +39,13 @@ add_test(NAME soak.the_written_session_is_a_vthost_script
                  -DWORK=${CMAKE_CURRENT_BINARY_DIR}/soak-written -P ${CMAKE_CURRENT_SOURCE_DIR}/soak/written_session.cmake)
 set_tests_properties(soak.the_written_session_is_a_vthost_script PROPERTIES
   ENVIRONMENT "${soak_env}" TIMEOUT 300 ${VT_WINE_FIXTURE})
+
+# What the soak found: a key holding a line end (Hebrew keeps U+050A's low byte 0x0A) was read by
+# vthost --compare as two lines.  The session's recording replays to the same 16 calls.
+add_test(NAME soak.found.recording_with_line_ends_in_keys_replays
+         COMMAND ${CMAKE_COMMAND} -DVTHOST=$<TARGET_FILE:vthost> "-DEMULATOR=${CMAKE_CROSSCOMPILING_EMULATOR}"
+                 -DARGS=--lang^^hebrew -DMIN=16
+                 -DSCRIPT=${CMAKE_SOURCE_DIR}/tests/host/scripts/recording_hebrew_line_ends.vth
+                 -DWORK=${CMAKE_CURRENT_BINARY_DIR}/soak-line-ends -P ${CMAKE_CURRENT_SOURCE_DIR}/soak/recording_roundtrip.cmake)
+set_tests_properties(soak.found.recording_with_line_ends_in_keys_replays PROPERTIES
+  ENVIRONMENT "${soak_env}" TIMEOUT 120 ${VT_WINE_FIXTURE})
