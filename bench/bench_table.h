@@ -185,7 +185,9 @@ inline double goal_figure(goal_kind kind, const times& t) {
 
 inline bool goal_holds(const goal& g, const times& t) {
     if (g.kind == goal_kind::none) return true;
-    double figure = goal_figure(g.kind, t);
+    /* Stored as a double before the comparison: i386's x87 keeps the quotient in extended
+     * precision otherwise, and 7 / 10 would exceed a limit of 0.7. */
+    volatile double figure = goal_figure(g.kind, t);
     return !std::isnan(figure) && figure <= g.limit;
 }
 
