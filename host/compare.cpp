@@ -131,16 +131,36 @@ Recording read_recording(const std::string& contents) {
 }
 
 std::vector<LibraryCall> transcript_calls(const std::string& contents) {
+    /* A key may hold any byte but zero, a line end among them (a unit's low byte in English and
+     * Hebrew): a stand-in line that does not read as a call is read again together with the
+     * lines after it, up to the first that makes it one.  A key has at most 255 bytes. */
+    const size_t prefix = sizeof stand_in_prefix - 1;
     std::vector<LibraryCall> calls;
     int number = 0;
-    for (const std::string& line : text_lines(contents)) {
-        ++number;
-        LibraryCall call;
-        if (!starts_with(line, stand_in_prefix) ||
-            !parse_library_call(line.substr(sizeof stand_in_prefix - 1), false, call))
-            continue;
-        call.line = number;
-        calls.push_back(call);
+    size_t at = 0;
+    while (at < contents.size()) {
+        size_t end = contents.find('\n', at);
+        if (end == std::string::npos) end = contents.size();
+        int first = ++number;
+        if (contents.compare(at, prefix, stand_in_prefix) == 0) {
+            size_t stop = end;
+            for (int joined = 0; joined <= 255; ++joined) {
+                std::string text = contents.substr(at + prefix, stop - at - prefix);
+                if (!text.empty() && text.back() == '\r') text.pop_back();
+                LibraryCall call;
+                if (parse_library_call(text, false, call)) {
+                    call.line = first;
+                    calls.push_back(call);
+                    end = stop;
+                    number += joined;
+                    break;
+                }
+                if (stop >= contents.size()) break;
+                stop = contents.find('\n', stop + 1);
+                if (stop == std::string::npos) stop = contents.size();
+            }
+        }
+        at = end + 1;
     }
     return calls;
 }

@@ -9,6 +9,7 @@
 #include "host/compare.h"
 #include "host/registry.h"
 #include "host/session.h"
+#include "host/soak.h"
 #include "vt_version.h"
 
 namespace {
@@ -16,6 +17,8 @@ namespace {
 const char usage[] =
     "usage: vthost [options] [SCRIPT]   (no SCRIPT or '-': standard input)\n"
     "       vthost check [--lang CODE|NAME ...] [--no-start] [--json] [--as LOCATION] FILE|DIR\n"
+    "       vthost soak [--events N] [--seed S] [--languages all|LIST] [--check-every K] ...\n"
+    "                          (a long seeded random session, checked as it runs; soak --help)\n"
     "       vthost --version   (alone: print vthost's version and exit)\n"
     "  --registry FILE     load the add-in as the host does from its registry file (protk.dat):\n"
     "                      the module of exec_file, the application directory holding text_dir\n"
@@ -47,6 +50,8 @@ int main(int argc, char** argv) {
     }
     if (!args.empty() && args[0] == "check")
         return vthost::run_check(std::vector<std::string>(args.begin() + 1, args.end()), program);
+    if (!args.empty() && args[0] == "soak")
+        return vthost::run_soak(std::vector<std::string>(args.begin() + 1, args.end()), program);
     for (const std::string& arg : args) {
         if (arg == "--help" || arg == "-h") {
             fputs(usage, stdout);

@@ -201,6 +201,7 @@ public:
     int run(const std::string& program);
 
 private:
+    friend class vthost::LiveSession;
     void say(const char* format, ...) __attribute__((format(printf, 2, 3)));
     int load(const std::string& program);
     int start();
@@ -634,5 +635,44 @@ int run_session(const Options& options, const std::string& program) {
     Session session(options);
     return session.run(program);
 }
+
+struct LiveSession::State {
+    explicit State(const Options& options) : session(options) {}
+    Session session;
+};
+
+LiveSession::LiveSession(const Options& options) : state_(std::make_unique<State>(options)) {}
+
+LiveSession::~LiveSession() { end(); }
+
+int LiveSession::start(const std::string& program) {
+    Session& session = state_->session;
+    if (int status = session.load(program)) return status;
+    if (int status = session.start()) {
+        int os_error = 0;
+        platform.dll_unload(session.module_, &os_error);
+        session.module_ = nullptr;
+        return status;
+    }
+    return 0;
+}
+
+bool LiveSession::run(const std::string& line, std::string& error) {
+    ScriptCommand command;
+    try {
+        if (!parse_script_line(line, command, error)) throw ScriptError{error};
+        state_->session.run_line(command);
+    } catch (const ScriptError& failure) {
+        error = failure.message;
+        return false;
+    }
+    return true;
+}
+
+void LiveSession::end() { state_->session.end(); }
+
+Host& LiveSession::host() { return state_->session.host_; }
+
+void* LiveSession::module() const { return state_->session.module_; }
 
 }  // namespace vthost

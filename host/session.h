@@ -3,6 +3,7 @@
 #ifndef VTHOST_SESSION_H
 #define VTHOST_SESSION_H
 
+#include <memory>
 #include <set>
 #include <string>
 #include <vector>
@@ -43,6 +44,29 @@ std::string menu_listing(Host& host, const std::string& menu_name);
 /* Runs a whole session; returns the process exit status (0, 1 load failure, 2 bad input,
  * 3 start-up refused). `program` is argv[0], used to find the module beside it. */
 int run_session(const Options& options, const std::string& program);
+
+/* A session driven one script line at a time (vthost soak), with the host it plays open to the
+ * caller.  start loads and starts the add-in as run_session does; run takes one script line and
+ * is false, with the message run_session would print, for a bad line or a command the session
+ * refuses; end (also at destruction) ends the session as `quit` does. */
+class LiveSession {
+public:
+    explicit LiveSession(const Options& options);
+    ~LiveSession();
+    LiveSession(const LiveSession&) = delete;
+    LiveSession& operator=(const LiveSession&) = delete;
+    /* 0, or the exit status run_session gives for the same failure (1 or 3). */
+    int start(const std::string& program);
+    bool run(const std::string& line, std::string& error);
+    void end();
+    Host& host();
+    /* The loaded add-in module (the platform loader's handle); null before start and after end. */
+    void* module() const;
+
+private:
+    struct State;
+    std::unique_ptr<State> state_;
+};
 
 }  // namespace vthost
 

@@ -539,16 +539,28 @@ void rlsmem_ptr(void** ptr_var) {
     *ptr_var = nullptr;
 }
 
-int memory_chain_check(void) {
+int memory_chain_walk(memory_block_visitor visit, void* context) {
     int blocks = 0;
     chain_area* previous = nullptr;
     for (chain_area* area = chain_first; area != nullptr; area = tail_of(area)->next) {
         if (head_of(area)->previous != previous) return -1;
         if ((tail_of(area)->flags & FLAG_BITS) != FLAG_BITS) return -1;
+        if (visit != nullptr) visit(user_of(area), head_of(area)->size, context);
         previous = area;
         ++blocks;
     }
     return previous == chain_last ? blocks : -1;
 }
+
+int memory_clump_live(int clump_id, int* chunks) {
+    if (clump_id < 0 || clump_id >= clump_count || clumps[clump_id].kind != KIND_IN_USE) return -1;
+    int live = 0, count = 0;
+    for (chunk_head* chunk = clumps[clump_id].first; chunk != nullptr; chunk = chunk->next, ++count)
+        live += chunk->live;
+    if (chunks != nullptr) *chunks = count;
+    return live;
+}
+
+int memory_chain_check(void) { return memory_chain_walk(nullptr, nullptr); }
 
 }

@@ -38,6 +38,14 @@ int   unregister_clump(int clump_id);
  * in list order (at most max_chunks stored) and their number, or -1 for an unknown id. */
 int   memory_chain_check(void);
 int   memory_clump_chunks(int clump_id, void** chunks, int max_chunks);
+/* Walks the chain from its oldest block, handing each block's data and the size asked for to
+ * visit (which must not change the chain); the number of blocks, or -1 when a link does not hold
+ * (the walk stops there).  visit may be null. */
+typedef void (*memory_block_visitor)(const void* data, unsigned size, void* context);
+int   memory_chain_walk(memory_block_visitor visit, void* context);
+/* The live objects of a registered clump, and the number of its chunks in *chunks (unless null);
+ * -1 for an id that is not a registered clump. */
+int   memory_clump_live(int clump_id, int* chunks);
 
 /* Expandable arrays */
 void* XAR_ALLOC(int count, int object_size, int extension);

@@ -92,6 +92,24 @@ TEST(CompareCalls, ARecordingGivesItsHostAndCallsWithStartupMarked) {
     EXPECT_EQ(vthost::first_difference(recording.calls, made), "");
 }
 
+// A key holds whatever bytes the conversion made, a line end among them (U+050A in Hebrew keeps
+// its low byte 0x0A): the replay's line is read whole, and the lines after it keep their place.
+TEST(CompareCalls, AKeyHoldingALineEndIsReadWhole) {
+    std::vector<LibraryCall> made = vthost::transcript_calls(
+        "VTProeVEXO: AfterOpen(\"A\nB.PRT\") -> 0\nVTProeVEXO: SwitchDocument(\"A\nB\n\r\n.PRT\") -> 0\n"
+        "host: a line\nVTProeVEXO: Stop() -> 0  (1 document open)\n");
+    ASSERT_EQ(made.size(), 3u);
+    EXPECT_EQ(made[0].argument, "A\nB.PRT");
+    EXPECT_EQ(made[1].argument, "A\nB\n\r\n.PRT");
+    EXPECT_EQ(made[1].line, 3);
+    EXPECT_EQ(made[2].function, "Stop");
+    EXPECT_EQ(made[2].line, 8);
+    // A stand-in line that never reads as a call is passed over alone.
+    made = vthost::transcript_calls("VTProeVEXO: AfterOpen(\"A.PRT\n\nVTProeVEXO: Hide() -> 2\n");
+    ASSERT_EQ(made.size(), 1u);
+    EXPECT_EQ(made[0].function, "Hide");
+}
+
 TEST(CompareCalls, TheFirstDifferenceIsNamed) {
     auto calls = [](std::initializer_list<const char*> lines) {
         std::string text;
