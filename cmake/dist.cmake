@@ -55,35 +55,31 @@ if(WIN32)
   endif()
 endif()
 
-if(TARGET vt_vexo)
-  install(PROGRAMS $<TARGET_FILE:vt_vexo> DESTINATION . COMPONENT product)
+install(PROGRAMS $<TARGET_FILE:vt_vexo> DESTINATION . COMPONENT product)
 
-  # protk.dat for the installed location, written when installing (the prefix is known only then).
-  install(CODE "set(VT_MODULE_NAME \"$<TARGET_FILE_NAME:vt_vexo>\")
+# protk.dat for the installed location, written when installing (the prefix is known only then).
+install(CODE "set(VT_MODULE_NAME \"$<TARGET_FILE_NAME:vt_vexo>\")
 set(VT_WINDOWS_PATHS \"${WIN32}\")
 set(VT_PACKAGE_LOCATION \"${VT_PACKAGE_LOCATION}\")
 set(VT_PROTK_TEMPLATE \"${CMAKE_SOURCE_DIR}/dist/protk.dat.in\")
 include(\"${CMAKE_SOURCE_DIR}/cmake/install-protk.cmake\")" COMPONENT product)
 
-  # The staged application directory gets a registry file naming the module in the build tree.
-  set(VT_EXEC_FILE "$<TARGET_FILE:vt_vexo>")
-  set(VT_TEXT_DIR "${VT_APP_DIR}/text")
-  configure_file(${CMAKE_SOURCE_DIR}/dist/protk.dat.in ${CMAKE_BINARY_DIR}/protk.dat.genex @ONLY)
-  if(WIN32)
-    set(vt_newlines DOS)
-  else()
-    set(vt_newlines UNIX)
-  endif()
-  file(GENERATE OUTPUT ${VT_APP_DIR}/protk.dat INPUT ${CMAKE_BINARY_DIR}/protk.dat.genex
-       NEWLINE_STYLE ${vt_newlines})
+# The staged application directory gets a registry file naming the module in the build tree.
+set(VT_EXEC_FILE "$<TARGET_FILE:vt_vexo>")
+set(VT_TEXT_DIR "${VT_APP_DIR}/text")
+configure_file(${CMAKE_SOURCE_DIR}/dist/protk.dat.in ${CMAKE_BINARY_DIR}/protk.dat.genex @ONLY)
+if(WIN32)
+  set(vt_newlines DOS)
+else()
+  set(vt_newlines UNIX)
 endif()
+file(GENERATE OUTPUT ${VT_APP_DIR}/protk.dat INPUT ${CMAKE_BINARY_DIR}/protk.dat.genex
+     NEWLINE_STYLE ${vt_newlines})
 
 # Files left in app/ by an earlier configuration (a removed icon, a registry file from a build
 # that had the module) would make the staged tree differ from the installed one: remove them.
 set(vt_app_files ${vt_stage_outputs})
-if(TARGET vt_vexo)
-  list(APPEND vt_app_files ${VT_APP_DIR}/protk.dat)
-endif()
+list(APPEND vt_app_files ${VT_APP_DIR}/protk.dat)
 file(GLOB_RECURSE vt_app_present ${VT_APP_DIR}/*)
 foreach(file ${vt_app_present})
   if(NOT file IN_LIST vt_app_files)
@@ -112,26 +108,4 @@ if(WIN32)
   file(WRITE ${CMAKE_BINARY_DIR}/vt_cpack_project.cmake "set(ENV{VT_PACKAGING} 1)\n")
   set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_BINARY_DIR}/vt_cpack_project.cmake)
   include(CPack)
-endif()
-
-# ---- checks of the staged, installed and packaged trees (no emulator needed) --------------------
-if(VT_BUILD_TESTS)
-  enable_testing()
-  set(vt_module_name "")
-  if(TARGET vt_vexo)
-    set(vt_module_name $<TARGET_FILE_NAME:vt_vexo>)
-  endif()
-  add_test(NAME dist.installed_tree_and_registry_file
-           COMMAND ${CMAKE_COMMAND} -DBUILD_DIR=${CMAKE_BINARY_DIR} -DSOURCE_DIR=${CMAKE_SOURCE_DIR}
-                   -DMODULE=${vt_module_name} -DSTANDIN=$<TARGET_FILE_NAME:VTProeVEXO>
-                   -DWINDOWS=${WIN32} -P ${CMAKE_SOURCE_DIR}/tests/dist/check-install.cmake)
-  set_tests_properties(dist.installed_tree_and_registry_file PROPERTIES LABELS "dist;static")
-  if(WIN32 AND TARGET vt_vexo)
-    add_test(NAME dist.windows_package_holds_exactly_the_product
-             COMMAND ${CMAKE_COMMAND} -DBUILD_DIR=${CMAKE_BINARY_DIR} -DSOURCE_DIR=${CMAKE_SOURCE_DIR}
-                     -DMODULE=${vt_module_name} -DCPACK=${CMAKE_CPACK_COMMAND}
-                     -DPACKAGE=vt_vexo-${PROJECT_VERSION}-win32.zip -DFOLDER=${vt_package_folder}
-                     -DLOCATION=${VT_PACKAGE_LOCATION} -P ${CMAKE_SOURCE_DIR}/tests/dist/check-package.cmake)
-    set_tests_properties(dist.windows_package_holds_exactly_the_product PROPERTIES LABELS "dist;static")
-  endif()
 endif()

@@ -5,7 +5,7 @@
 find_program(VT_WIXL wixl)
 find_program(VT_MSIBUILD msibuild)
 find_program(VT_MSIDUMP msidump)
-if(NOT WIN32 OR NOT CMAKE_SIZEOF_VOID_P EQUAL 4 OR NOT TARGET vt_vexo)
+if(NOT WIN32 OR NOT CMAKE_SIZEOF_VOID_P EQUAL 4)
   return()
 endif()
 if(NOT VT_WIXL OR NOT VT_MSIBUILD OR NOT VT_MSIDUMP)

@@ -9,9 +9,9 @@
 #include <cstdint>
 #include <string>
 
-#include "host/binary_facts.h"
-#include "host/check.h"
-#include "host/gif.h"
+#include "host/check/binary_facts.h"
+#include "host/check/check.h"
+#include "host/check/gif.h"
 #include "host/registry.h"
 
 namespace {

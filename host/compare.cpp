@@ -3,26 +3,13 @@
  * prints its calls there, from inside the session). */
 #include "host/compare.h"
 
-#include <errno.h>
-#include <fcntl.h>
 #include <stdio.h>
 #include <stdlib.h>
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
-#ifdef _WIN32
-#include <io.h>
-#include <process.h>
-#else
-#include <unistd.h>
-#endif
-#ifndef O_BINARY
-#define O_BINARY 0
-#endif
-
+#include "host/host_platform.h"
 #include "host/script.h"
 
 namespace vthost {
@@ -202,15 +189,9 @@ bool take_compare_option(std::vector<std::string>& args, std::string& recording,
  * time nor an address would do, as addresses repeat between processes under Wine. */
 static FILE* create_capture(const std::filesystem::path& directory, std::filesystem::path& path) {
     for (int attempt = 0; attempt < 1000; ++attempt) {
-        path = directory / ("vthost-replay-" + std::to_string(getpid()) + "-" + std::to_string(attempt) + ".txt");
-        int descriptor = open(text_of(path).c_str(), O_RDWR | O_CREAT | O_EXCL | O_BINARY, 0600);
-        if (descriptor < 0) {
-            if (errno == EEXIST) continue;
-            return nullptr;
-        }
-        FILE* file = fdopen(descriptor, "w+b");
-        if (file == nullptr) close(descriptor);
-        return file;
+        path = directory / ("vthost-replay-" + std::to_string(process_id()) + "-" + std::to_string(attempt) + ".txt");
+        if (FILE* file = create_new_file(text_of(path))) return file;
+        if (!file_exists_error()) return nullptr;
     }
     return nullptr;
 }
@@ -222,14 +203,12 @@ int run_compare(Options options, const std::vector<std::string>& args, const std
                 options.script.c_str());
         return 2;
     }
-    std::ifstream file(path_of(recording_path), std::ios::binary);
-    if (!file) {
+    std::optional<std::string> contents = read_file(path_of(recording_path));
+    if (!contents) {
         fprintf(stderr, "vthost: %s: cannot open the recording\n", recording_path.c_str());
         return 2;
     }
-    std::stringstream contents;
-    contents << file.rdbuf();
-    Recording recording = read_recording(contents.str());
+    Recording recording = read_recording(*contents);
     if (!option_given(args, "--lang") && recording.language >= 0) options.language = recording.language;
     if (!option_given(args, "--version") && !recording.version.empty()) options.version = recording.version;
     if (!option_given(args, "--build") && !recording.build.empty()) options.build = recording.build;
@@ -248,8 +227,8 @@ int run_compare(Options options, const std::vector<std::string>& args, const std
         return 2;
     }
     fflush(stdout);
-    int saved = dup(fileno(stdout));
-    if (saved < 0 || dup2(fileno(capture), fileno(stdout)) < 0) {
+    int saved = fd_dup(fileno(stdout));
+    if (saved < 0 || fd_dup2(fileno(capture), fileno(stdout)) < 0) {
         fprintf(stderr, "vthost: cannot catch the replay's output\n");
         fclose(capture);
         fs::remove(capture_path, code);
@@ -257,8 +236,8 @@ int run_compare(Options options, const std::vector<std::string>& args, const std
     }
     int status = run_session(options, program);
     fflush(stdout);
-    dup2(saved, fileno(stdout));
-    close(saved);
+    fd_dup2(saved, fileno(stdout));
+    fd_close(saved);
 
     std::string replayed;
     rewind(capture);

@@ -31,6 +31,7 @@
 
 #include "frame/vt_constants.h"
 #include "frame/vt_types.h"
+#include "host/texts.h"
 
 namespace vthost {
 
@@ -41,48 +42,6 @@ struct BuiltinCommand {
 };
 extern const BuiltinCommand builtin_commands[3];
 enum { FIRST_ADDIN_COMMAND_ID = 100 };
-
-/* One message of a message file: its English text and its translation ("#" when none). */
-struct MessageText {
-    std::string english;
-    std::string translated;
-};
-typedef std::map<std::string, MessageText> MessageFile;
-
-/* The lines of a text, line ends LF or CRLF, without them. */
-std::vector<std::string> text_lines(const std::string& contents);
-
-/* Reads a message file: four lines per message (key, English text, translated text or "#",
- * "#"), UTF-8, line ends LF or CRLF; blank lines between messages are skipped.  A group cut
- * short at the end of the file is dropped.  The first of two equal keys wins. */
-MessageFile parse_message_file(const std::string& contents);
-
-/* The text a person sees for a message: the translation when the language is not English
- * (code 0) and the file has one, else the English text. */
-const std::string& shown_text(const MessageText& message, int language);
-
-/* The language table of the host: names accepted by --lang and the directory name of a code. */
-struct LanguageName {
-    const char* name;
-    int code;
-};
-extern const LanguageName language_names[];
-extern const int language_name_count;
-/* A language given as a number (0 to 99) or a name; -1 when it is neither. */
-int language_code_from_text(const std::string& text);
-/* The first name of a code, or "" for a code without one. */
-const char* language_name_of(int code);
-
-/* Narrow UTF-8 and the host's UTF-16. Invalid UTF-8 bytes become U+FFFD; lone surrogates "?". */
-std::u16string widen(const std::string& text);
-std::string narrow(const char16_t* text);
-
-/* Text as a JSON string, quotes included (control characters escaped). */
-std::string json_quote(const std::string& text);
-
-/* File-system paths from and to UTF-8 text. */
-std::filesystem::path path_of(const std::string& text);
-std::string text_of(const std::filesystem::path& path);
 
 struct Bracket {
     command_bracket function;
@@ -238,57 +197,9 @@ int VT_CDECL ProEngineerDisplayversionGet_v(int app, char** display_version);
 /* Fills a model record the way the host hands it to a hook. */
 void fill_model_record(const Model& model, model_record* record);
 
-/* ---- host functions of the tests' own ------------------------------------------------------
- * A host function under any table name that records its call (name and words) on the current
- * host and answers through its `answers` (0 when none is set), for the members of the gateway
- * that the model does not serve, or a second function under a name it does:
- *     other_function<"ProMdlCurrentGet_v", int, int, void**>()
- *     word_function<"ProMessageDisplay_v", int, 12, WITH_HANDLE_AND_DIRECTORY>() */
-template <std::size_t N>
-struct TableName {
-    char text[N];
-    constexpr TableName(const char (&name)[N]) {
-        for (std::size_t i = 0; i < N; ++i) text[i] = name[i];
-    }
-};
-
+/* The call of a host function that the tests add under a further name (tests/support): it is
+ * recorded on the current host and answered through its `answers`, 0 when none is set. */
 int answer_other_call(const char* name, std::vector<intptr_t> words);
-
-template <typename T>
-intptr_t as_word(T value) {
-    if constexpr (std::is_pointer_v<T>) return reinterpret_cast<intptr_t>(value);
-    else return static_cast<intptr_t>(value);
-}
-
-template <TableName Name, typename R, typename... Args>
-R VT_CDECL other_host_function(Args... args) {
-    int result = answer_other_call(Name.text, {as_word(args)...});
-    if constexpr (!std::is_void_v<R>) return static_cast<R>(result);
-}
-
-template <TableName Name, typename R, typename... Args>
-host_function_pair other_function() {
-    return {reinterpret_cast<host_function>(&other_host_function<Name, R, Args...>), Name.text};
-}
-
-enum WordShape { WITH_HANDLE, WITH_HANDLE_AND_DIRECTORY, WORDS_ONLY };
-
-template <std::size_t>
-using word_of = gateway_word;
-
-template <TableName Name, typename R, WordShape S, std::size_t... I>
-host_function_pair word_function_of(std::index_sequence<I...>) {
-    if constexpr (S == WITH_HANDLE) return other_function<Name, R, int, word_of<I>...>();
-    else if constexpr (S == WITH_HANDLE_AND_DIRECTORY)
-        return other_function<Name, R, int, word_of<I>..., const char*>();
-    else return other_function<Name, R, word_of<I>...>();
-}
-
-/* A host function taking N gateway words in the given shape. */
-template <TableName Name, typename R, std::size_t N, WordShape S = WITH_HANDLE>
-host_function_pair word_function() {
-    return word_function_of<Name, R, S>(std::make_index_sequence<N>());
-}
 
 }  // namespace vthost
 

@@ -2,10 +2,9 @@
 #include "host/registry.h"
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
-#include "host/host_model.h"
+#include "host/host_platform.h"
+#include "host/texts.h"
 
 namespace vthost {
 
@@ -45,11 +44,9 @@ std::string RegistryEntry::value(const std::string& key) const {
 
 std::vector<RegistryEntry> parse_registry(const std::string& text) {
     std::vector<RegistryEntry> entries;
-    std::istringstream in(text);
-    std::string raw;
     int number = 0;
     bool open = false;
-    while (std::getline(in, raw)) {
+    for (const std::string& raw : text_lines(text)) {
         ++number;
         size_t at = 0;
         RegistryLine line;
@@ -87,17 +84,6 @@ const RegistryEntry* addin_entry(const std::vector<RegistryEntry>& entries, std:
     return nullptr;
 }
 
-std::string local_path(const std::string& path) {
-#ifdef _WIN32
-    return path;
-#else
-    std::string out = path;
-    for (char& c : out)
-        if (c == '\\') c = '/';
-    return out;
-#endif
-}
-
 std::string application_dir_of_text_dir(const std::string& text_dir) {
     std::string dir = text_dir;
     while (dir.size() > 1 && (dir.back() == '/' || dir.back() == '\\')) dir.pop_back();
@@ -109,14 +95,12 @@ std::string application_dir_of_text_dir(const std::string& text_dir) {
 }
 
 bool addin_from_registry(const std::string& path, std::string& module, std::string& app_dir, std::string& error) {
-    std::ifstream in(path_of(path), std::ios::binary);
-    if (!in) {
+    std::optional<std::string> text = read_file(path_of(path));
+    if (!text) {
         error = "cannot read the registry file " + path;
         return false;
     }
-    std::ostringstream text;
-    text << in.rdbuf();
-    std::vector<RegistryEntry> entries = parse_registry(text.str());
+    std::vector<RegistryEntry> entries = parse_registry(*text);
     const RegistryEntry* entry = addin_entry(entries, error);
     if (entry == nullptr) return false;
     std::string where = path + ":" + std::to_string(entry->first_line) + ": ";

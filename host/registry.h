@@ -54,8 +54,6 @@ const RegistryEntry* addin_entry(const std::vector<RegistryEntry>& entries, std:
  * the text folder (the add-in appends "text" itself). */
 std::string application_dir_of_text_dir(const std::string& text_dir);
 
-/* A path as the running system sees it: on POSIX a Windows path's backslashes become slashes. */
-std::string local_path(const std::string& path);
 
 /* Reads the registry file `path` as the host does at start-up and gives the module path
  * (exec_file) and the application directory (the folder holding text_dir) of vt_vexo's entry.

@@ -5,7 +5,7 @@
  * would raise, and finally the end of the session (user_terminate_plus and unload), which also
  * runs after a bad script line so that nothing is left half-done. */
 #include "host/session.h"
-#include "host/loader_bind.h"
+#include "host/host_platform.h"
 
 #include <stdarg.h>
 #include <stdio.h>
@@ -17,19 +17,6 @@
 #include <sstream>
 
 #include "platform/platform.h"
-
-#ifndef VTHOST_ADDIN_FILE
-#define VTHOST_ADDIN_FILE "libvt_vexo.so"
-#endif
-#ifndef VTHOST_BIN_DIR
-#define VTHOST_BIN_DIR "."
-#endif
-#ifndef VTHOST_APP_DIR
-#define VTHOST_APP_DIR "app"
-#endif
-#ifndef VTHOST_DIST_DIR
-#define VTHOST_DIST_DIR "dist"
-#endif
 
 namespace vthost {
 
@@ -161,7 +148,6 @@ std::string menu_listing(Host& host, const std::string& menu_name) {
 /* ---- the session ---------------------------------------------------------------------------- */
 
 namespace {
-
 
 /* A bad script line or a command that names what the session does not hold. */
 struct ScriptError {

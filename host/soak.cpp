@@ -30,13 +30,9 @@
 
 #include "frame/vt_constants.h"
 #include "host/session.h"
-#include "host/soak_os.h"
+#include "host/host_platform.h"
 #include "memory/figures.h"
 #include "platform/platform.h"
-
-#ifndef VTHOST_SOAK_MODULE_FILE
-#define VTHOST_SOAK_MODULE_FILE "libvt_vexo_soak.so"
-#endif
 
 namespace vthost {
 
@@ -313,31 +309,30 @@ private:
     long replayed_calls_ = 0;
 };
 
-
 bool Soak::capture_output() {
     fflush(stdout);
     fflush(stderr);
     /* The pipe holds everything one line makes: a few client-library lines and log messages. */
-    if (!soak_pipe(pipe_, 1u << 20)) return false;
-    saved_stdout_ = soak_dup(fileno(stdout));
-    saved_stderr_ = soak_dup(fileno(stderr));
-    stderr_file_ = soak_create_file(text_of(work_ / "addin-stderr.txt"));
+    if (!make_pipe(pipe_, 1u << 20)) return false;
+    saved_stdout_ = fd_dup(fileno(stdout));
+    saved_stderr_ = fd_dup(fileno(stderr));
+    stderr_file_ = create_file(text_of(work_ / "addin-stderr.txt"));
     if (saved_stdout_ < 0 || saved_stderr_ < 0 || stderr_file_ < 0) return false;
-    out_ = fdopen(soak_dup(saved_stdout_), "w");
-    err_ = fdopen(soak_dup(saved_stderr_), "w");
+    out_ = fdopen(fd_dup(saved_stdout_), "w");
+    err_ = fdopen(fd_dup(saved_stderr_), "w");
     if (out_ == nullptr || err_ == nullptr) return false;
-    if (soak_dup2(pipe_[1], fileno(stdout)) < 0 || soak_dup2(stderr_file_, fileno(stderr)) < 0) return false;
-    soak_binary(fileno(stdout));
+    if (fd_dup2(pipe_[1], fileno(stdout)) < 0 || fd_dup2(stderr_file_, fileno(stderr)) < 0) return false;
+    fd_binary(fileno(stdout));
     return true;
 }
 
 void Soak::release_output() {
     fflush(stdout);
     fflush(stderr);
-    if (saved_stdout_ >= 0) soak_dup2(saved_stdout_, fileno(stdout));
-    if (saved_stderr_ >= 0) soak_dup2(saved_stderr_, fileno(stderr));
+    if (saved_stdout_ >= 0) fd_dup2(saved_stdout_, fileno(stdout));
+    if (saved_stderr_ >= 0) fd_dup2(saved_stderr_, fileno(stderr));
     for (int* descriptor : {&saved_stdout_, &saved_stderr_, &stderr_file_, &pipe_[0], &pipe_[1]}) {
-        if (*descriptor >= 0) soak_close(*descriptor);
+        if (*descriptor >= 0) fd_close(*descriptor);
         *descriptor = -1;
     }
 }
@@ -350,7 +345,7 @@ std::string Soak::drain() {
     size_t at;
     while ((at = pending_.find(mark)) == std::string::npos) {
         char buffer[65536];
-        long count = soak_read(pipe_[0], buffer, sizeof buffer);
+        long count = fd_read(pipe_[0], buffer, sizeof buffer);
         if (count <= 0) fail("standard output was closed while the soak read it");
         pending_.append(buffer, static_cast<size_t>(count));
     }
@@ -453,7 +448,7 @@ uint64_t Soak::recording_bytes() const {
 
 void Soak::sample(long event) {
     if (size_tenth_event_ == 0 && event >= std::max<long>(1, options_.events / 10)) {
-        size_tenth_ = soak_process_bytes();
+        size_tenth_ = process_bytes();
         size_tenth_event_ = event;
     }
     if (half_event_ == 0 && event >= options_.events / 2) {
@@ -543,7 +538,7 @@ void Soak::replay(int run) {
     platform.set_environment("VT_VEXO_RECORD", "");
     platform.set_environment("VTPDM_ANSWERS", "");
     fflush(stdout);
-    int status = soak_run_program(program_, {"--compare", text_of(recording_path_)});
+    int status = run_program(program_, {"--compare", text_of(recording_path_)});
     std::string output = drain();
     replay_seconds_ += std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     if (status != 0)
@@ -637,7 +632,7 @@ int Soak::run() {
             }
             sample(event_);
         }
-        size_end_ = soak_process_bytes();
+        size_end_ = process_bytes();
         uint64_t recordings = finished_recordings_;
         double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
         soak_seconds_ = seconds - replay_seconds_;
@@ -672,7 +667,7 @@ int Soak::run() {
         printf("  add-in memory, last read: %s; flat at %ld points with no model in session\n",
                figures_text(last_).c_str(), flat_checks_);
         printf("  process size (%s): %s at event %ld, %s at the end (bound: less than %s apart)\n",
-               soak_process_measure(), mebibytes(size_tenth_).c_str(), size_tenth_event_, mebibytes(size_end_).c_str(),
+               process_measure(), mebibytes(size_tenth_).c_str(), size_tenth_event_, mebibytes(size_end_).c_str(),
                mebibytes(bound).c_str());
         printf("  message log: %llu bytes (%.2f per event)%s%s\n", static_cast<unsigned long long>(log_bytes_),
                static_cast<double>(log_bytes_) / events, first_log_line_.empty() ? "" : "; first line: ",

@@ -23,14 +23,12 @@ add_test(NAME binary.standin_exports_the_32_client_functions
                  --exports ${VT_CLIENT_FUNCTIONS} ${VT_CLEANS_STANDIN})
 set_tests_properties(binary.standin_exports_the_32_client_functions PROPERTIES LABELS static)
 
-if(TARGET vt_vexo)
-  add_test(NAME binary.addin_exports_three_and_imports_32
-           COMMAND ${VT_CHECK_TOOL} $<TARGET_FILE:vt_vexo> ${VT_CHECK_OBJDUMP}
-                   --exports user_initialize_plus user_terminate_plus i_am_262003500
-                   --imports-from $<TARGET_FILE_NAME:VTProeVEXO> ${VT_CLIENT_FUNCTIONS}
-                   ${VT_ADDIN_DEPENDS} ${VT_CLEANS_ADDIN})
-  set_tests_properties(binary.addin_exports_three_and_imports_32 PROPERTIES LABELS static)
-endif()
+add_test(NAME binary.addin_exports_three_and_imports_32
+         COMMAND ${VT_CHECK_TOOL} $<TARGET_FILE:vt_vexo> ${VT_CHECK_OBJDUMP}
+                 --exports user_initialize_plus user_terminate_plus i_am_262003500
+                 --imports-from $<TARGET_FILE_NAME:VTProeVEXO> ${VT_CLIENT_FUNCTIONS}
+                 ${VT_ADDIN_DEPENDS} ${VT_CLEANS_ADDIN})
+set_tests_properties(binary.addin_exports_three_and_imports_32 PROPERTIES LABELS static)
 
 # The calling-convention check itself: a stdcall export (named without its "@8") is refused.
 if(WIN32 AND CMAKE_SIZEOF_VOID_P EQUAL 4)
@@ -72,7 +70,7 @@ if(WIN32 AND TARGET vt_vexo AND TARGET vthost AND TARGET VTProeVEXO)
   add_test(NAME sign.signed_files_verify_and_changed_ones_fail
            COMMAND sh -c "check=\"$1\"; [ -z \"$check\" ] && [ -x \"$2\" ] && check=\"$2\"; shift 2; exec bash \"$@\" --check-vthost \"$check\""
                    check "${vt_own_vthost}" ${VT_NATIVE_VTHOST}
-                   ${CMAKE_CURRENT_SOURCE_DIR}/dist/check-signing.sh --source ${CMAKE_SOURCE_DIR} --build ${CMAKE_BINARY_DIR}
+                   ${CMAKE_CURRENT_SOURCE_DIR}/dist/signing.sh --source ${CMAKE_SOURCE_DIR} --build ${CMAKE_BINARY_DIR}
                    --module $<TARGET_FILE:vt_vexo> --vthost $<TARGET_FILE:vthost> --standin $<TARGET_FILE:VTProeVEXO>
                    --msi ${CMAKE_BINARY_DIR}/vt-vexo-${PROJECT_VERSION}.msi)
   set_tests_properties(sign.signed_files_verify_and_changed_ones_fail PROPERTIES LABELS static)

@@ -14,7 +14,8 @@
 #include <vector>
 
 #include "bridge/bridge.h"
-#include "host/gif.h"
+#include "host/check/gif.h"
+#include "host/texts.h"
 #include "support/fake_pdm.h"
 #include "tests/support/child.h"
 #include "tests/support/test_host.h"
@@ -54,48 +55,9 @@ const Folder kFolders[] = {
 
 fs::path dist_dir() { return fs::path(vt_test::source_dir()) / "dist"; }
 
-std::string read_file(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
+std::string read_file(const fs::path& path) { return vthost::read_file(path).value_or(""); }
 
 // ---- message files ------------------------------------------------------------------------------
-
-// Offset of the first byte that does not belong to a well-formed UTF-8 sequence, or -1.
-long utf8_error_at(const std::string& text) {
-    const auto* s = reinterpret_cast<const unsigned char*>(text.data());
-    size_t n = text.size(), i = 0;
-    while (i < n) {
-        unsigned c = s[i];
-        size_t len;
-        uint32_t cp;
-        if (c < 0x80) { ++i; continue; }
-        if (c >= 0xC2 && c <= 0xDF) { len = 2; cp = c & 0x1F; }
-        else if (c >= 0xE0 && c <= 0xEF) { len = 3; cp = c & 0x0F; }
-        else if (c >= 0xF0 && c <= 0xF4) { len = 4; cp = c & 0x07; }
-        else return static_cast<long>(i);
-        if (i + len > n) return static_cast<long>(i);
-        for (size_t k = 1; k < len; ++k) {
-            if ((s[i + k] & 0xC0) != 0x80) return static_cast<long>(i);
-            cp = (cp << 6) | (s[i + k] & 0x3F);
-        }
-        bool overlong = (len == 3 && cp < 0x800) || (len == 4 && cp < 0x10000);
-        if (overlong || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return static_cast<long>(i);
-        i += len;
-    }
-    return -1;
-}
-
-TEST(Utf8Check, AcceptsWellFormedAndRejectsBrokenText) {
-    EXPECT_EQ(utf8_error_at("plain"), -1);
-    EXPECT_EQ(utf8_error_at("Änderung ドキュメント"), -1);
-    EXPECT_EQ(utf8_error_at("ab\xC3"), 2);            // cut short
-    EXPECT_EQ(utf8_error_at("\xC0\xAF"), 0);           // overlong '/'
-    EXPECT_EQ(utf8_error_at("x\xED\xA0\x80"), 1);      // surrogate
-    EXPECT_EQ(utf8_error_at("\xE4" "bersicht"), 0);    // Latin-1, not UTF-8
-}
 
 struct Message { std::string key, english, translated; };
 
@@ -159,7 +121,7 @@ TEST(MessageFiles, EveryFolderHasAWellFormedUtf8File) {
     for (const auto& f : kFolders) {
         ASSERT_TRUE(fs::is_regular_file(message_file(f))) << message_file(f);
         std::string text = read_file(message_file(f));
-        EXPECT_EQ(utf8_error_at(text), -1) << message_file(f);
+        EXPECT_EQ(vthost::utf8_error_at(text), -1) << message_file(f);
         EXPECT_NE(text.substr(0, 3), "\xEF\xBB\xBF") << message_file(f) << " starts with a byte-order mark";
         load_messages(f);
     }

@@ -1,10 +1,6 @@
 # Reliability checks beyond the unit suites: a client library that lacks an export, and valgrind
 # memcheck of a whole session.  The fault-injection tests themselves are the suite
 # test_reliability (tests/reliability/*.cpp).
-if(NOT TARGET vt_vexo OR NOT TARGET vthost)
-  return()
-endif()
-
 # The stand-in client library without AfterSave, in a directory of its own with copies of the
 # add-in module and of vthost beside it: the module finds its import there (natively through its
 # $ORIGIN run path, on Windows beside the program that loads it).
@@ -36,18 +32,16 @@ if(NOT WIN32 AND NOT VT_SANITIZE)
   find_program(VT_VALGRIND valgrind)
 endif()
 
-if(TARGET test_reliability)
-  add_dependencies(test_reliability VTProeVEXO_lacking vt_lacking_copies vt_vexo VTProeVEXO vthost)
+add_dependencies(test_reliability VTProeVEXO_lacking vt_lacking_copies vt_vexo VTProeVEXO vthost)
+target_compile_definitions(test_reliability PRIVATE
+  VT_LACKING_DIR="${VT_LACKING_DIR}"
+  VT_VTHOST_NAME="$<TARGET_FILE_NAME:vthost>"
+  VT_VTHOST_PATH="$<TARGET_FILE:vthost>"
+  VT_ADDIN_NAME="$<TARGET_FILE_NAME:vt_vexo>")
+if(VT_VALGRIND)
   target_compile_definitions(test_reliability PRIVATE
-    VT_LACKING_DIR="${VT_LACKING_DIR}"
-    VT_VTHOST_NAME="$<TARGET_FILE_NAME:vthost>"
-    VT_VTHOST_PATH="$<TARGET_FILE:vthost>"
-    VT_ADDIN_NAME="$<TARGET_FILE_NAME:vt_vexo>")
-  if(VT_VALGRIND)
-    target_compile_definitions(test_reliability PRIVATE
-      VT_VALGRIND="${VT_VALGRIND}"
-      VT_VALGRIND_SUPPRESSIONS="${CMAKE_CURRENT_LIST_DIR}/valgrind.supp")
-  endif()
+    VT_VALGRIND="${VT_VALGRIND}"
+    VT_VALGRIND_SUPPRESSIONS="${CMAKE_CURRENT_LIST_DIR}/valgrind.supp")
 endif()
 
 if(VT_VALGRIND)

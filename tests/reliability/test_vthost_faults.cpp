@@ -37,11 +37,8 @@ vt_test::ChildResult play(const std::string& mode, const std::string& function) 
 #endif
     argv.insert(argv.end(), {VT_VTHOST_PATH, "--quiet", "--" + mode, function,
                              vt_test::source_dir() + "/examples/demo.vth"});
-    // vthost unloads the module at the end, so the leak checker of the sanitizer build can no
-    // longer tell the runtime's process-long memory from a leak; valgrind checks leaks natively.
     return vt_test::run_program(argv, {{"VTPDM_ANSWERS", std::nullopt}, {"ALLOW_CRASH", std::nullopt},
-                                       {"PRO_EXPECTED_EXIT_STATUS", std::nullopt},
-                                       {"ASAN_OPTIONS", "detect_leaks=0"}});
+                                       {"PRO_EXPECTED_EXIT_STATUS", std::nullopt}});
 }
 
 void play_each(const std::string& mode) {

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "host/host_model.h"
+#include "tests/support/other_functions.h"
 
 namespace test_host {
 

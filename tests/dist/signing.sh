@@ -5,7 +5,7 @@
 # the password reaches osslsigncode through a private file, never on its command line; and
 # `vthost check` tells the signed module from the unsigned one and from one cut short.
 #
-#   check-signing.sh --source DIR --build DIR --module FILE --vthost FILE --standin FILE
+#   signing.sh --source DIR --build DIR --module FILE --vthost FILE --standin FILE
 #                    [--msi FILE] [--check-vthost "COMMAND..."]
 #
 # --check-vthost is the vthost that runs the check: the native one (it reads a Windows module as
@@ -18,7 +18,7 @@ while [ $# -gt 0 ]; do
     --source) source_dir="$2" ;; --build) build="$2" ;; --module) module="$2" ;;
     --vthost) vthost_exe="$2" ;; --standin) standin="$2" ;; --msi) msi="$2" ;;
     --check-vthost) check_vthost="$2" ;;
-    *) echo "check-signing: unknown argument $1" >&2; exit 2 ;;
+    *) echo "signing: unknown argument $1" >&2; exit 2 ;;
   esac
   shift 2
 done
@@ -31,7 +31,7 @@ vthost_exe=$(absolute "$vthost_exe"); standin=$(absolute "$standin"); msi=$(abso
 failures=0
 fail() { echo "FAILED: $*" >&2; failures=$((failures + 1)); }
 for tool in openssl osslsigncode; do
-  command -v "$tool" >/dev/null || { echo "check-signing: $tool is missing: run scripts/setup signing" >&2; exit 1; }
+  command -v "$tool" >/dev/null || { echo "signing: $tool is missing: run scripts/setup signing" >&2; exit 1; }
 done
 
 work="$build/sign-test"
@@ -48,7 +48,7 @@ certificate() {  # certificate NAME: NAME.pem, NAME.key and NAME.p12
       -addext "keyUsage=digitalSignature" >/dev/null 2>&1 &&
     openssl pkcs12 -export -inkey "$1.key" -in "$1.pem" -out "$1.p12" -passout file:password.txt >/dev/null 2>&1
 }
-certificate signer || { echo "check-signing: openssl could not make the test certificate" >&2; exit 1; }
+certificate signer || { echo "signing: openssl could not make the test certificate" >&2; exit 1; }
 certificate stranger || exit 1
 
 # ---- osslsigncode behind a wrapper that records how scripts/sign calls it --------------------
@@ -155,7 +155,7 @@ done
 
 # ---- what vthost check says ------------------------------------------------------------------
 if [ -z "$check_vthost" ]; then
-  echo "check-signing: no vthost to run the check (build the native preset): that part is skipped"
+  echo "signing: no vthost to run the check (build the native preset): that part is skipped"
 else
   head -c $(($(stat -c %s "signed/$module_name") - 100)) "signed/$module_name" >cut.tmp
   mkdir -p cut && cp cut.tmp "cut/$module_name" && cp "$standin" cut/
@@ -175,7 +175,7 @@ else
 fi
 
 if [ "$failures" -gt 0 ]; then
-  echo "check-signing: $failures failures" >&2
+  echo "signing: $failures failures" >&2
   exit 1
 fi
-echo "check-signing: ${#files[@]} files signed and verified; changed copies fail; the password stayed off the command line"
+echo "signing: ${#files[@]} files signed and verified; changed copies fail; the password stayed off the command line"

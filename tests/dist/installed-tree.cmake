@@ -1,7 +1,7 @@
 # Installs the product into a fresh prefix and checks the installed tree, the registry file and
 # the staged application directory.
 #   cmake -DBUILD_DIR=... -DSOURCE_DIR=... -DMODULE=<module file name or empty>
-#         -DSTANDIN=<stand-in file name> -DWINDOWS=<1 or empty> -P check-install.cmake
+#         -DSTANDIN=<stand-in file name> -DWINDOWS=<1 or empty> -P installed-tree.cmake
 cmake_minimum_required(VERSION 3.25)
 include(${CMAKE_CURRENT_LIST_DIR}/failures.cmake)
 

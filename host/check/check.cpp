@@ -5,7 +5,7 @@
  * file, loads the module (which needs its client library), hands over the application directory
  * and language, and the add-in registers its menu with labels from the message file and icons
  * from the resource folder. */
-#include "host/check.h"
+#include "host/check/check.h"
 
 #include <stdio.h>
 #include <stdlib.h>
@@ -19,19 +19,15 @@
 #include <sstream>
 
 #include "bridge/menu_table.h"
-#include "host/binary_facts.h"
-#include "host/gif.h"
+#include "host/check/binary_facts.h"
+#include "host/check/gif.h"
 #include "host/host_model.h"
-#include "host/loader_bind.h"
+#include "host/host_platform.h"
 #include "host/registry.h"
 #include "host/session.h"
 #include "pdmclient/vtpdm.h"
 #include "platform/platform.h"
 #include "vt_version.h"
-
-#ifndef VTHOST_BIN_DIR
-#define VTHOST_BIN_DIR "."
-#endif
 
 namespace vthost {
 
@@ -107,25 +103,6 @@ const std::vector<std::string>& menu_icon_files() {
 
 /* ---- message files -------------------------------------------------------------------------- */
 
-long utf8_error_at(const std::string& text) {
-    size_t i = 0, n = text.size();
-    while (i < n) {
-        unsigned c = static_cast<unsigned char>(text[i]);
-        size_t length = c < 0x80 ? 1 : c >= 0xC2 && c <= 0xDF ? 2 : c >= 0xE0 && c <= 0xEF ? 3 : c >= 0xF0 && c <= 0xF4 ? 4 : 0;
-        if (length == 0 || i + length > n) return static_cast<long>(i);
-        unsigned code = length == 1 ? c : c & (0x7F >> length);
-        for (size_t k = 1; k < length; ++k) {
-            unsigned next = static_cast<unsigned char>(text[i + k]);
-            if ((next & 0xC0) != 0x80) return static_cast<long>(i);
-            code = (code << 6) | (next & 0x3F);
-        }
-        bool overlong = (length == 3 && code < 0x800) || (length == 4 && code < 0x10000);
-        if (overlong || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return static_cast<long>(i);
-        i += length;
-    }
-    return -1;
-}
-
 std::vector<Finding> check_message_text(const std::string& path, const std::string& text,
                                         const std::vector<std::string>& keys) {
     std::vector<Finding> out;
@@ -141,13 +118,7 @@ std::vector<Finding> check_message_text(const std::string& path, const std::stri
         int line = 1 + static_cast<int>(std::count(text.begin(), text.begin() + bad, '\n'));
         fault(line, "not UTF-8 (byte " + std::to_string(bad) + ")", "save the file as UTF-8");
     }
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    std::string line;
-    while (std::getline(in, line)) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        lines.push_back(line);
-    }
+    std::vector<std::string> lines = text_lines(text);
     std::map<std::string, int> first_line;
     size_t i = 0;
     while (i < lines.size()) {
@@ -199,12 +170,11 @@ struct CheckOptions {
     std::string target;
 };
 
+/* A whole file, empty with ok false when it cannot be read. */
 std::string read_all(const fs::path& path, bool& ok) {
-    std::ifstream in(path, std::ios::binary);
-    ok = static_cast<bool>(in);
-    std::ostringstream contents;
-    if (ok) contents << in.rdbuf();
-    return contents.str();
+    std::optional<std::string> contents = read_file(path);
+    ok = contents.has_value();
+    return contents.value_or("");
 }
 
 bool same_name(const std::string& a, const std::string& b) { return lower_ascii(a) == lower_ascii(b); }
@@ -219,15 +189,6 @@ fs::path file_in(const fs::path& dir, const std::string& name) {
         if (same_name(text_of(it->path().filename()), name) && fs::is_regular_file(it->path(), error))
             return it->path();
     return {};
-}
-
-std::vector<std::string> split(const std::string& text, char separator) {
-    std::vector<std::string> out;
-    std::string part;
-    std::istringstream in(text);
-    while (std::getline(in, part, separator))
-        if (!part.empty()) out.push_back(part);
-    return out;
 }
 
 std::string dotted(const unsigned (&parts)[4]) {
@@ -556,11 +517,9 @@ fs::path Check::find_library(const std::string& name, std::string& searched) {
         return path_of(out);
     };
     const char* path_variable = getenv(module_.format == BinaryFacts::PE ? "PATH" : "LD_LIBRARY_PATH");
-#ifdef _WIN32
-    const char separator = ';';
-#else
-    const char separator = module_.format == BinaryFacts::PE ? ';' : ':';
-#endif
+    /* Windows separates the folders of a variable by ';', POSIX by ':' (a PE module's PATH
+     * checked natively is a Windows one). */
+    const char separator = modules_are_pe || module_.format == BinaryFacts::PE ? ';' : ':';
     std::vector<std::string> variable = split(path_variable != nullptr ? path_variable : "", separator);
     if (module_.format == BinaryFacts::PE) {
         dirs.push_back(beside);
@@ -781,14 +740,6 @@ void Check::languages() {
 
 /* ---- dry start-up ---- */
 
-std::string standin_file() {
-#ifdef _WIN32
-    return "VTProeVEXO.dll";
-#else
-    return "libVTProeVEXO.so";
-#endif
-}
-
 void Check::dry_start() {
     std::string where = text_of(module_path_);
     if (module_.format != own_format() || module_.machine != own_machine()) {
@@ -802,7 +753,7 @@ void Check::dry_start() {
     }
     fs::path beside = path_of(program_).parent_path();
     if (beside.empty()) beside = path_of(VTHOST_BIN_DIR);
-    fs::path standin = beside / standin_file();
+    fs::path standin = beside / path_of(VTHOST_STANDIN_FILE);
     std::error_code error;
     if (!fs::is_regular_file(standin, error)) {
         warning("start", where, "dry start-up skipped: no stand-in client library " + text_of(standin),

@@ -1,5 +1,5 @@
 /* The GIF reader: the blocks of the file, then the variable-width LZW of the image data. */
-#include "host/gif.h"
+#include "host/check/gif.h"
 
 namespace vthost {
 

@@ -20,7 +20,7 @@
 #include <string>
 #include <vector>
 
-#include "host/binary_facts.h"
+#include "host/check/binary_facts.h"
 
 namespace vthost {
 
@@ -39,9 +39,6 @@ std::string finding_json(const Finding& finding);
 
 /* What the check says of a version resource: "version 1.0.0.0 (product vt-vexo 1.0.0, Vantor)". */
 std::string version_text(const VersionResource& version);
-
-/* Offset of the first byte that is not part of well-formed UTF-8, or -1. */
-long utf8_error_at(const std::string& text);
 
 /* The findings of one message file's text against the keys the menu asks for: the four-line
  * layout, UTF-8, no duplicate key, every key present.  `path` names the file in the findings. */

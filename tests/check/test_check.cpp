@@ -1,6 +1,6 @@
 // The pieces of `vthost check`: the PE and ELF reader on hand-made and damaged files, the
 // registry file reader, and the message-file check.  The whole check runs on installed trees in
-// tests/dist/check-installation.cmake.
+// tests/dist/vthost-check-installed.cmake.
 #include <gtest/gtest.h>
 
 #include <stdint.h>
@@ -9,9 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "host/binary_facts.h"
-#include "host/check.h"
+#include "host/check/binary_facts.h"
+#include "host/check/check.h"
 #include "host/registry.h"
+#include "host/texts.h"
 
 namespace {
 
@@ -635,6 +636,7 @@ TEST(MessageCheck, Utf8Validation) {
     EXPECT_EQ(vthost::utf8_error_at("\xC0\xAF"), 0);
     EXPECT_EQ(vthost::utf8_error_at("x\xED\xA0\x80"), 1);
     EXPECT_EQ(vthost::utf8_error_at("\xF4\x90\x80\x80"), 0);
+    EXPECT_EQ(vthost::utf8_error_at("\xE4" "bersicht"), 0);  // Latin-1, not UTF-8
 }
 
 TEST(MenuNames, KeysAndIconsOfTheMenuTable) {

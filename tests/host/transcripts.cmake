@@ -7,22 +7,15 @@
 # ARGS are vthost's arguments; the test tree's application directory is used unless ARGS give
 # --appdir.  EXPECTED compares standard output with expected/NAME.txt; a differing output is
 # kept as transcripts/NAME.actual in the build directory.
-set(VTHOST_TEST_DIR ${CMAKE_SOURCE_DIR}/tests/host)
+set(VTHOST_TEST_DIR ${CMAKE_CURRENT_LIST_DIR})
+set(VTHOST_TEST_BINARY_DIR ${CMAKE_CURRENT_BINARY_DIR}/host)
+file(MAKE_DIRECTORY ${VTHOST_TEST_BINARY_DIR})
 set(VTHOST_TEST_APP ${VTHOST_TEST_DIR}/data/app)
-if(CMAKE_CROSSCOMPILING)
-  set(VTHOST_EMULATOR ${CMAKE_CROSSCOMPILING_EMULATOR})
-else()
-  set(VTHOST_EMULATOR "")
-endif()
+set(VTHOST_EMULATOR ${CMAKE_CROSSCOMPILING_EMULATOR})  # empty natively
 
 function(vthost_session name)
   cmake_parse_arguments(ARG "EXPECTED;OWN_APPDIR" "STATUS;ERR;INPUT;TRACE" "ARGS;ENV;MATCH;TRACE_MATCH" ${ARGN})
   set(args ${ARG_ARGS})
-  # The add-in's runtime memory lives until the process ends, by design; once vthost unloads the
-  # module nothing points at it any more, which the leak checker would report as leaks.
-  if(VT_SANITIZE MATCHES "address")
-    list(APPEND ARG_ENV "ASAN_OPTIONS=detect_leaks=0")
-  endif()
   if(NOT ARG_OWN_APPDIR)
     list(PREPEND args --appdir ${VTHOST_TEST_APP})
   endif()
@@ -42,11 +35,11 @@ function(vthost_session name)
                    -DVTHOST=$<TARGET_FILE:vthost> "-DEMULATOR=${VTHOST_EMULATOR}"
                    "-DARGS=${args}" "-DENV=${env}" "-DMATCH=${match}" "-DERR=${ARG_ERR}"
                    -DSTATUS=${ARG_STATUS} "-DEXPECTED=${expected}" "-DINPUT=${ARG_INPUT}"
-                   "-DACTUAL=${CMAKE_CURRENT_BINARY_DIR}/transcripts/${name}.actual"
+                   "-DACTUAL=${VTHOST_TEST_BINARY_DIR}/transcripts/${name}.actual"
                    "-DTRACE=${ARG_TRACE}" "-DTRACE_MATCH=${trace_match}"
                    -DBIN_DIR=${CMAKE_BINARY_DIR}/bin -DAPP_DIR=${CMAKE_BINARY_DIR}/app
                    -DSRC_DIR=${CMAKE_SOURCE_DIR} -DADDIN_FILE=$<TARGET_FILE_NAME:vt_vexo>
-                   -P ${CMAKE_CURRENT_SOURCE_DIR}/run_transcript.cmake)
+                   -P ${VTHOST_TEST_DIR}/run_transcript.cmake)
   set_tests_properties(vthost.${name} PROPERTIES LABELS vthost)
 endfunction()
 
@@ -60,8 +53,8 @@ vthost_session(language_by_number EXPECTED ARGS --lang 3 ${S}/language.vth)
 # A language without a directory of its own falls back to usascii.
 vthost_session(language_without_directory EXPECTED ARGS --lang french ${S}/language.vth)
 vthost_session(stdin_quiet EXPECTED INPUT ${S}/rehearsal.vth ARGS --quiet -)
-vthost_session(trace ARGS --trace ${CMAKE_CURRENT_BINARY_DIR}/trace.jsonl ${S}/rehearsal.vth
-  TRACE ${CMAKE_CURRENT_BINARY_DIR}/trace.jsonl
+vthost_session(trace ARGS --trace ${VTHOST_TEST_BINARY_DIR}/trace.jsonl ${S}/rehearsal.vth
+  TRACE ${VTHOST_TEST_BINARY_DIR}/trace.jsonl
   TRACE_MATCH
     "\"call\":\"prodev_pass_version_info_v\",\"app_handle\":7,\"frame_version\":262004280,\"result\":1"
     "\"call\":\"ProMenubarMenuAdd_v\",\"app_handle\":7,\"menu\":\"UserMenuO\",\"label_key\":\"VantorO\",\"neighbour\":\"Applications\",\"add_after\":1,\"message_file\":\"menu_vt_vexo.txt\""

@@ -5,7 +5,7 @@
 #   cmake -DBUILD_DIR=... -DSOURCE_DIR=... -DVTHOST=<vthost> -DEMULATOR=<emulator or empty>
 #         -DMODULE=<module file name> -DSTANDIN=<stand-in file name> -DLACKING=<stand-in without
 #         AfterSave> -DWINDOWS=<1 or empty> -DMACHINE=<i386, x86-64 or native> [-DFOREIGN=<a module for another machine>]
-#         [-DI686_BUILD=<the i686 build, whose ZIP is checked if made>] -P check-installation.cmake
+#         [-DI686_BUILD=<the i686 build, whose ZIP is checked if made>] -P vthost-check-installed.cmake
 cmake_minimum_required(VERSION 3.25)
 include(${CMAKE_CURRENT_LIST_DIR}/failures.cmake)
 

@@ -1,7 +1,7 @@
 # Builds the Windows ZIP with CPack and checks that it holds exactly the product files under one
 # folder, with a registry file naming the folder the package is meant to be unpacked as.
 #   cmake -DBUILD_DIR=... -DSOURCE_DIR=... -DMODULE=vt_vexo.dll -DCPACK=... -DPACKAGE=<zip name>
-#         -DFOLDER=<top folder> -DLOCATION=<unpacked location> -P check-package.cmake
+#         -DFOLDER=<top folder> -DLOCATION=<unpacked location> -P zip-package.cmake
 cmake_minimum_required(VERSION 3.25)
 set(work ${BUILD_DIR}/dist-check/package-test)
 file(REMOVE_RECURSE ${work})

@@ -6,10 +6,12 @@
  * offset in a hostile file is never an unaligned access.  Nothing recurses: the nested
  * structures (the resource directory, the version blocks) have a fixed depth and are walked
  * level by level, and every loop has a cap. */
-#include "host/binary_facts.h"
+#include "host/check/binary_facts.h"
+#include "host/host_platform.h"
 
 #include <stdint.h>
 #include <stdio.h>
+#include <string.h>
 
 namespace vthost {
 
@@ -679,30 +681,50 @@ VersionResource read_version_info(const std::string& block) {
     return out;
 }
 
+namespace {
+
+/* The machines vthost names, with their numbers in a PE file's COFF header and in an ELF
+ * header's e_machine. */
+struct Machine {
+    const char* name;
+    int pe, elf;
+};
+const Machine machines[] = {
+    {"i386", 0x14C, 3},
+    {"x86-64", 0x8664, 62},
+    {"arm64", 0xAA64, 183},
+    {"arm", 0x1C0, 40},
+    {"arm", 0x1C4, 40}, /* Thumb-2 */
+};
+
+int machine_number(const Machine& machine, BinaryFacts::Format format) {
+    return format == BinaryFacts::PE ? machine.pe : format == BinaryFacts::ELF ? machine.elf : -1;
+}
+
+/* The machine this vthost is built for. */
+const char* own_machine_name() {
+#if defined(__x86_64__) || defined(_M_X64)
+    return "x86-64";
+#elif defined(__i386__) || defined(_M_IX86)
+    return "i386";
+#elif defined(__aarch64__)
+    return "arm64";
+#else
+    return "";
+#endif
+}
+
+}  // namespace
+
 std::string BinaryFacts::machine_name() const {
-    if (format == PE) {
-        switch (machine) {
-        case 0x14C: return "i386";
-        case 0x8664: return "x86-64";
-        case 0xAA64: return "arm64";
-        case 0x1C0: case 0x1C4: return "arm";
-        }
-    } else if (format == ELF) {
-        switch (machine) {
-        case 3: return "i386";
-        case 62: return "x86-64";
-        case 183: return "arm64";
-        case 40: return "arm";
-        }
-    }
+    for (const Machine& known : machines)
+        if (machine_number(known, format) == machine) return known.name;
     char text[32];
     snprintf(text, sizeof text, "machine 0x%04x", static_cast<unsigned>(machine));
     return text;
 }
 
-bool BinaryFacts::is_i386() const {
-    return (format == PE && machine == 0x14C) || (format == ELF && machine == 3);
-}
+bool BinaryFacts::is_i386() const { return machine_name() == "i386"; }
 
 BinaryFacts read_binary_facts(const std::string& bytes) {
     BinaryFacts facts;
@@ -718,24 +740,12 @@ BinaryFacts read_binary_facts(const std::string& bytes) {
     return facts;
 }
 
-BinaryFacts::Format own_format() {
-#ifdef _WIN32
-    return BinaryFacts::PE;
-#else
-    return BinaryFacts::ELF;
-#endif
-}
+BinaryFacts::Format own_format() { return modules_are_pe ? BinaryFacts::PE : BinaryFacts::ELF; }
 
 int own_machine() {
-#if defined(__x86_64__) || defined(_M_X64)
-    return own_format() == BinaryFacts::PE ? 0x8664 : 62;
-#elif defined(__i386__) || defined(_M_IX86)
-    return own_format() == BinaryFacts::PE ? 0x14C : 3;
-#elif defined(__aarch64__)
-    return own_format() == BinaryFacts::PE ? 0xAA64 : 183;
-#else
+    for (const Machine& known : machines)
+        if (strcmp(known.name, own_machine_name()) == 0) return machine_number(known, own_format());
     return 0;
-#endif
 }
 
 }  // namespace vthost

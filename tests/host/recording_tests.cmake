@@ -14,14 +14,10 @@ function(vthost_recording name mode script)
   add_test(NAME vthost.recording.${name}
            COMMAND ${CMAKE_COMMAND}
                    -DVTHOST=$<TARGET_FILE:vthost> "-DEMULATOR=${VTHOST_EMULATOR}" "-DARGS=${args}"
-                   -DSCRIPT=${script} -DMODE=${mode} -DWORK=${CMAKE_CURRENT_BINARY_DIR}/recordings/${name}
+                   -DSCRIPT=${script} -DMODE=${mode} -DWORK=${VTHOST_TEST_BINARY_DIR}/recordings/${name}
                    "-DEXAMPLE=${ARG_EXAMPLE}" "-DRECORDED_MATCH=${recorded_match}"
-                   -P ${CMAKE_CURRENT_SOURCE_DIR}/run_recording.cmake)
+                   -P ${VTHOST_TEST_DIR}/run_recording.cmake)
   set_tests_properties(vthost.recording.${name} PROPERTIES LABELS vthost)
-  # The add-in's runtime memory lives until the process ends, by design (see transcripts.cmake).
-  if(VT_SANITIZE MATCHES "address")
-    set_tests_properties(vthost.recording.${name} PROPERTIES ENVIRONMENT "ASAN_OPTIONS=detect_leaks=0")
-  endif()
 endfunction()
 
 vthost_recording(session roundtrip ${S}/session.vth)
