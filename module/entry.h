@@ -4,6 +4,8 @@
 #ifndef VT_ENTRY_H
 #define VT_ENTRY_H
 
+#include <stddef.h>
+
 #include "frame/directory.h"
 #include "frame/vt_types.h"
 
@@ -21,6 +23,14 @@ int  tk_uinit_VersionSkewCheck(const char* module_path, const char16_t* module_p
                                char16_t* error_buffer);
 void build_text_dirs(int language);
 
+}
+
+/* The length of the longest directory build_text_dirs makes for a language, APP\text\NAME\resource,
+ * from the lengths of the application directory and of the language's name: it must stay below
+ * GATEWAY_DIR_SIZE (frame/gateway.h) to fit its buffer with the terminator.  Installers and
+ * `vthost check` refuse a folder for which it would not. */
+constexpr size_t resource_dir_length(size_t app_dir, size_t language_name) {
+    return app_dir + sizeof "\\text\\" - 1 + language_name + sizeof "\\resource" - 1;
 }
 
 #endif

@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include "frame/gateway.h"
+#include "module/entry.h"
 #include "setup/protk_template.h"
 #include "text/text.h"
 
@@ -67,8 +68,9 @@ std::string folder_refusal(const std::string& folder) {
                " holds a blank, which protk.dat cannot carry -- install into a folder without blanks, such as C:\\vt_vexo";
     if (folder.find_first_of("\r\n") != std::string::npos)
         return "the installation folder holds a line end -- install into a folder such as C:\\vt_vexo";
-    /* folder\text\LANGUAGE\resource and its terminator must fit the add-in's buffer. */
-    size_t length = inside(folder, "text").size() + 1 + longest_language_name() + strlen("\\resource");
+    /* folder\text\LANGUAGE\resource and its terminator must fit the add-in's buffer; the
+     * add-in is handed the folder as its application directory. */
+    size_t length = resource_dir_length(folder.size(), longest_language_name());
     if (length >= GATEWAY_DIR_SIZE)
         return "the installation folder " + folder + " is too long: the add-in's resource folder path would be " +
                std::to_string(length) + " characters, and its buffers hold " + std::to_string(GATEWAY_DIR_SIZE - 1) +

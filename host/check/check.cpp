@@ -19,12 +19,14 @@
 #include <sstream>
 
 #include "bridge/menu_table.h"
+#include "frame/gateway.h"
 #include "host/check/binary_facts.h"
 #include "host/check/gif.h"
 #include "host/host_model.h"
 #include "host/host_platform.h"
 #include "host/registry.h"
 #include "host/session.h"
+#include "module/entry.h"
 #include "pdmclient/vtpdm.h"
 #include "platform/platform.h"
 #include "vt_version.h"
@@ -103,13 +105,19 @@ const std::vector<std::string>& menu_icon_files() {
 
 /* ---- message files -------------------------------------------------------------------------- */
 
-std::vector<Finding> check_message_text(const std::string& path, const std::string& text,
-                                        const std::vector<std::string>& keys) {
-    std::vector<Finding> out;
-    auto fault = [&](int line, const std::string& message, const std::string& fix) {
+namespace {
+
+/* Adds the FAULTs of one message file, at a line of it (0: the whole file). */
+struct MessageFaults {
+    const std::string& path;
+    std::vector<Finding>& out;
+    void operator()(int line, const std::string& message, const std::string& fix) const {
         out.push_back({Finding::FAULT, "text", line > 0 ? path + ":" + std::to_string(line) : path, message, fix});
-    };
-    const std::string layout_fix = "give each message four lines: key, English text, translation or #, #";
+    }
+};
+
+/* The bytes: no byte-order mark, UTF-8 throughout. */
+void check_message_bytes(const std::string& text, const MessageFaults& fault) {
     if (text.compare(0, 3, "\xEF\xBB\xBF") == 0)
         fault(1, "starts with a byte-order mark, which becomes part of the first key",
               "save the file as UTF-8 without a byte-order mark");
@@ -118,7 +126,11 @@ std::vector<Finding> check_message_text(const std::string& path, const std::stri
         int line = 1 + static_cast<int>(std::count(text.begin(), text.begin() + bad, '\n'));
         fault(line, "not UTF-8 (byte " + std::to_string(bad) + ")", "save the file as UTF-8");
     }
-    std::vector<std::string> lines = text_lines(text);
+}
+
+/* The four-line layout of every message and each key once; the first line of every key. */
+std::map<std::string, int> check_message_layout(const std::vector<std::string>& lines, const MessageFaults& fault) {
+    const std::string layout_fix = "give each message four lines: key, English text, translation or #, #";
     std::map<std::string, int> first_line;
     size_t i = 0;
     while (i < lines.size()) {
@@ -144,13 +156,22 @@ std::vector<Finding> check_message_text(const std::string& path, const std::stri
                   "); the host uses the first", "remove one of them");
         i += 4;
     }
+    return first_line;
+}
+
+}  // namespace
+
+std::vector<Finding> check_message_text(const std::string& path, const std::string& text,
+                                        const std::vector<std::string>& keys) {
+    std::vector<Finding> out;
+    MessageFaults fault{path, out};
+    check_message_bytes(text, fault);
+    std::map<std::string, int> first_line = check_message_layout(text_lines(text), fault);
     MessageFile file = parse_message_file(text);
-    std::vector<std::string> missing;
     for (const std::string& key : keys)
-        if (file.find(key) == file.end()) missing.push_back(key);
-    for (const std::string& key : missing)
-        fault(0, "lacks key " + key + ": the menu shows [" + key + "] instead of a label",
-              "add the message " + key + " (copy it from text/usascii)");
+        if (file.find(key) == file.end())
+            fault(0, "lacks key " + key + ": the menu shows [" + key + "] instead of a label",
+                  "add the message " + key + " (copy it from text/usascii)");
     if (out.empty())
         out.push_back({Finding::OK, "text", path,
                        std::to_string(first_line.size()) + " messages, every one of the " +
@@ -246,6 +267,9 @@ private:
     }
 
     bool registry();
+    bool registry_entry_keys(const RegistryEntry& entry);
+    bool registry_exec_file(const RegistryLine& line);
+    bool registry_text_dir(const RegistryLine& line);
     void other_entry(const RegistryEntry& entry);
     fs::path registry_path(const RegistryLine& line, const std::string& what);
     bool module();
@@ -328,8 +352,16 @@ bool Check::registry() {
     }
     for (const RegistryEntry& entry : entries_)
         if (&entry != entry_) other_entry(entry);
+    if (!registry_entry_keys(*entry_)) return false;
+    bool module_found = registry_exec_file(*entry_->line("exec_file"));
+    bool text_found = registry_text_dir(*entry_->line("text_dir"));
+    return module_found && text_found;
+}
 
-    const RegistryEntry& entry = *entry_;
+/* The keys of the add-in's entry: known, once, with values; the four the host needs.  False
+ * when one of those is missing. */
+bool Check::registry_entry_keys(const RegistryEntry& entry) {
+    std::string file = text_of(registry_file_);
     std::string at = file + ":" + std::to_string(entry.first_line);
     ok("registry", at, std::to_string(entries_.size()) + (entries_.size() == 1 ? " entry" : " entries") +
                            "; the add-in's is " + (entry.value("name").empty() ? "unnamed" : entry.value("name")));
@@ -361,45 +393,53 @@ bool Check::registry() {
     if (const RegistryLine* startup = entry.line("startup"); startup && lower_ascii(startup->value) != "dll")
         fault("registry", file + ":" + std::to_string(startup->number),
               "startup is '" + startup->value + "'; vt_vexo is loaded into the host as a library", "write 'startup dll'");
-    if (!complete) return false;
+    return complete;
+}
 
-    module_path_ = registry_path(*entry.line("exec_file"), "exec_file");
-    std::error_code fs_error;
-    std::string exec_at = file + ":" + std::to_string(entry.line("exec_file")->number);
-    bool module_found = fs::is_regular_file(module_path_, fs_error);
-    if (module_found)
-        ok("registry", exec_at, "exec_file " + text_of(module_path_) + " exists");
+/* exec_file names the module.  True when it exists. */
+bool Check::registry_exec_file(const RegistryLine& line) {
+    module_path_ = registry_path(line, "exec_file");
+    std::error_code error;
+    std::string at = text_of(registry_file_) + ":" + std::to_string(line.number);
+    bool found = fs::is_regular_file(module_path_, error);
+    if (found)
+        ok("registry", at, "exec_file " + text_of(module_path_) + " exists");
     else
-        fault("registry", exec_at, "exec_file " + text_of(module_path_) + " does not exist: the host cannot load the add-in",
+        fault("registry", at, "exec_file " + text_of(module_path_) + " does not exist: the host cannot load the add-in",
               "correct exec_file to the path of vt_vexo's module, or install it there");
+    return found;
+}
 
-    const RegistryLine& text_line = *entry.line("text_dir");
-    std::string text_at = file + ":" + std::to_string(text_line.number);
-    fs::path text_dir = registry_path(text_line, "text_dir");
+/* text_dir names the folder `text`, and the folders the add-in builds from it fit its buffers.
+ * True when the folder is there under that name. */
+bool Check::registry_text_dir(const RegistryLine& line) {
+    std::string at = text_of(registry_file_) + ":" + std::to_string(line.number);
+    fs::path text_dir = registry_path(line, "text_dir");
     app_dir_ = text_dir.parent_path();
-    app_dir_text_ = application_dir_of_text_dir(text_line.value);
-    bool text_found = fs::is_directory(text_dir, fs_error);
-    if (!text_found) {
-        fault("registry", text_at, "text_dir " + text_of(text_dir) + " is not a folder: the menu shows bare keys and no icons",
+    app_dir_text_ = application_dir_of_text_dir(line.value);
+    std::error_code error;
+    bool found = fs::is_directory(text_dir, error);
+    if (!found) {
+        fault("registry", at, "text_dir " + text_of(text_dir) + " is not a folder: the menu shows bare keys and no icons",
               "correct text_dir to the text folder beside the module, or install the text folder there");
-    } else if (text_of(text_dir.filename()) != "text" && !same_name(text_of(text_dir.filename()), "text")) {
-        fault("registry", text_at, "text_dir " + text_of(text_dir) + " is not named text; the add-in reads " +
-                                       text_of(app_dir_ / "text"),
+    } else if (!same_name(text_of(text_dir.filename()), "text")) {
+        fault("registry", at, "text_dir " + text_of(text_dir) + " is not named text; the add-in reads " +
+                                  text_of(app_dir_ / "text"),
               "name the folder text, or point text_dir at the folder named text");
-        text_found = false;
+        found = false;
     } else {
-        ok("registry", text_at, "text_dir " + text_of(text_dir) + " exists");
+        ok("registry", at, "text_dir " + text_of(text_dir) + " exists");
     }
-    /* The add-in builds its directories in buffers of 260 characters, without a bound. */
-    size_t longest = 0;
+    /* The add-in formats its directories into buffers of GATEWAY_DIR_SIZE characters without a
+     * bound, for the host's language or the fall-back usascii. */
+    size_t longest = strlen(language_name_of(VT_LANG_ENGLISH));
     for (int language : options_.languages) longest = std::max(longest, strlen(language_name_of(language)));
-    longest = std::max<size_t>(longest, 7); /* usascii */
-    size_t length = app_dir_text_.size() + longest + 15; /* APP\text\NAME\resource */
-    if (length >= 260)
-        fault("registry", text_at, "the add-in's resource folder path would be " + std::to_string(length) +
-                                       " characters; its buffers hold 259",
+    size_t length = resource_dir_length(app_dir_text_.size(), longest);
+    if (length >= GATEWAY_DIR_SIZE)
+        fault("registry", at, "the add-in's resource folder path would be " + std::to_string(length) +
+                                  " characters; its buffers hold " + std::to_string(GATEWAY_DIR_SIZE - 1),
               "install the add-in in a folder with a shorter path");
-    return module_found && text_found;
+    return found;
 }
 
 void Check::other_entry(const RegistryEntry& entry) {

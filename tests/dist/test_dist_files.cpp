@@ -1,6 +1,7 @@
 // The files the package carries beside the add-in: the menu message file of every language folder
-// and the menu icons.  Checked against an independent list of the menu's keys and icon stems and
-// against the names the bridge hands to the host at start-up, read back from vthost's host model.
+// and the menu icons.  Checked against the keys and icons the bridge hands to the host at start-up,
+// read back from vthost's host model (the menu itself is checked item by item in
+// tests/bridge/test_menu.cpp), and with the installation checker's own reading of a message file.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -14,6 +15,7 @@
 #include <vector>
 
 #include "bridge/bridge.h"
+#include "host/check/check.h"
 #include "host/check/gif.h"
 #include "host/texts.h"
 #include "support/fake_pdm.h"
@@ -23,29 +25,6 @@
 namespace {
 
 namespace fs = std::filesystem;
-
-// Every label and help key the menu passes to the host, its menu label and sub-menu labels.
-const std::vector<std::string> kMenuKeys = {
-    "VantorO",   "SEL_label",  "CRO_label",   "GEN_label",
-    "g14_label", "g14_help",   "g15_label",   "g15_help",   "g16_label",    "g16_help",
-    "g16a_label", "g16a_help", "space_label", "space_help", "g7a_label",    "g7a_help",
-    "g7b_label", "g7b_help",   "g7c_label",   "g7c_help",   "g7_label",     "g7_help",
-    "g8_label",  "g8_help",    "g9_label",    "g9_help",    "g10_label",    "g10_help",
-    "g11_label", "g11_help",   "space2_label", "space2_help", "g12_label",  "g12_help",
-    "g13_label", "g13_help",   "c1_label",    "c1_help",    "c2_label",     "c2_help",
-    "space1_label", "space1_help", "c3_label", "c3_help",   "c4_label",     "c4_help",
-    "c5_label",  "c5_help",    "g4_label",    "g4_help",    "g5_label",     "g5_help",
-    "g6o_label", "g6o_help",   "g6_label",    "g6_help",    "g3_label",     "g3_help",
-};
-
-// One icon per command item of the menu, named "<stem>.gif".
-const std::vector<std::string> kIconStems = {
-    "Docdata_g14", "partdata_g15", "saveintoproject_g16", "import_g16a", "login_g7a",
-    "newent_g7b",  "pwsmanager_g7c", "projectbrowser_g7", "find_g8",     "QVdoc_g9",
-    "QVpart_g10",  "bomview_g11",  "dbview_g12",         "bomview_g13", "qvecr_c1",
-    "newecr_c2",   "qveco_c3",     "neweco_c4",          "mytasks_c5",  "hide_g4",
-    "show_g5",     "Option_g6o",   "help_g6",            "about_g3",
-};
 
 // Language folders under text/, and whether their files carry a translation.
 struct Folder { const char* name; bool translated; };
@@ -59,81 +38,76 @@ std::string read_file(const fs::path& path) { return vthost::read_file(path).val
 
 // ---- message files ------------------------------------------------------------------------------
 
-struct Message { std::string key, english, translated; };
+// What the bridge hands to the host at start-up, read back from vthost's host model: every
+// label, help and description key of the menu and its commands, and every icon file's stem.
+struct Registered {
+    std::set<std::string> keys, icons;
+};
 
-// Splits a message file into its four-line records; any break of the layout is a failure.
-std::vector<Message> parse_messages(const std::string& text, std::string* error) {
-    std::vector<std::string> lines;
-    std::string line;
-    std::istringstream in(text);
-    while (std::getline(in, line)) lines.push_back(line);
-    std::vector<Message> out;
-    if (text.empty() || text.back() != '\n') { *error = "does not end with a line end"; return out; }
-    if (lines.size() % 4 != 0) { *error = std::to_string(lines.size()) + " lines, not a multiple of 4"; return out; }
-    for (size_t i = 0; i < lines.size(); i += 4) {
-        for (size_t k = i; k < i + 4; ++k) {
-            if (lines[k].empty() || lines[k].find('\r') != std::string::npos) {
-                *error = "line " + std::to_string(k + 1) + " is empty or carries a carriage return";
-                return out;
-            }
-        }
-        if (lines[i + 3] != "#") { *error = "line " + std::to_string(i + 4) + " should be #"; return out; }
-        if (lines[i] == "#") { *error = "line " + std::to_string(i + 1) + " has no key"; return out; }
-        out.push_back({lines[i], lines[i + 1], lines[i + 2]});
+void collect_keys(const std::vector<vthost::MenuItem>& items, std::set<std::string>& keys) {
+    for (const vthost::MenuItem& item : items) {
+        if (item.builtin) continue;
+        keys.insert(item.label_key);
+        if (!item.help_key.empty()) keys.insert(item.help_key);
+        collect_keys(item.children, keys);
     }
-    return out;
 }
 
-TEST(MessageLayout, ParserRejectsBrokenRecords) {
-    std::string error;
-    EXPECT_EQ(parse_messages("k\nEnglish\n#\n#\n", &error).size(), 1u) << error;
-    error.clear();
-    EXPECT_TRUE(parse_messages("k\nEnglish\n#\n", &error).empty());        // three lines
-    EXPECT_FALSE(error.empty());
-    error.clear();
-    EXPECT_TRUE(parse_messages("k\nEnglish\n#\nx\n", &error).empty());     // fourth line not #
-    EXPECT_FALSE(error.empty());
-    error.clear();
-    EXPECT_TRUE(parse_messages("k\n\n#\n#\n", &error).empty());            // empty text
-    EXPECT_FALSE(error.empty());
-    error.clear();
-    EXPECT_TRUE(parse_messages("k\r\nEnglish\r\n#\r\n#\r\n", &error).empty());
-    EXPECT_FALSE(error.empty());
+const Registered& bridge_registrations() {
+    static const Registered registered = [] {
+        vthost::Host& host = test_host::install();
+        fake_pdm::reset();
+        EXPECT_EQ(bridge_initialize(0, nullptr, "26", "", nullptr), 0);
+        Registered r;
+        collect_keys(host.menubar, r.keys);
+        for (const vthost::Command& command : host.commands) {
+            if (command.designated) r.keys.insert({command.label_key, command.help_key, command.description_key});
+            if (command.icon_file.size() > 4) r.icons.insert(command.icon_file.substr(0, command.icon_file.size() - 4));
+        }
+        test_host::reset();
+        return r;
+    }();
+    return registered;
+}
+
+// The menu's label and three sub-menu labels, and a label and help key for each of its 27 items
+// (24 commands, 3 separators); one icon for each of the 24 commands.
+TEST(MenuNames, TheBridgeHandsOver58KeysAnd24Icons) {
+    EXPECT_EQ(bridge_registrations().keys.size(), 58u);
+    EXPECT_EQ(bridge_registrations().icons.size(), 24u);
 }
 
 fs::path message_file(const Folder& f) {
     return dist_dir() / "text" / f.name / "menu_vt_vexo.txt";
 }
 
-std::map<std::string, Message> load_messages(const Folder& f) {
+// The installation check's reading of a folder's message file: its findings against the keys
+// the bridge uses, then the messages.
+vthost::MessageFile load_messages(const Folder& f) {
     std::string text = read_file(message_file(f));
-    std::string error;
-    std::map<std::string, Message> by_key;
-    auto records = parse_messages(text, &error);
-    EXPECT_TRUE(error.empty()) << message_file(f) << ": " << error;
-    for (const auto& m : records) {
-        EXPECT_TRUE(by_key.emplace(m.key, m).second) << message_file(f) << ": key twice: " << m.key;
-    }
-    return by_key;
+    std::vector<std::string> keys(bridge_registrations().keys.begin(), bridge_registrations().keys.end());
+    std::vector<vthost::Finding> findings = vthost::check_message_text(message_file(f).string(), text, keys);
+    for (const vthost::Finding& finding : findings)
+        EXPECT_EQ(finding.level, vthost::Finding::OK) << vthost::finding_text(finding);
+    return vthost::parse_message_file(text);
 }
 
-TEST(MessageFiles, EveryFolderHasAWellFormedUtf8File) {
+TEST(MessageFiles, EveryFolderHasAWellFormedFileWithEveryKeyOnce) {
     for (const auto& f : kFolders) {
         ASSERT_TRUE(fs::is_regular_file(message_file(f))) << message_file(f);
         std::string text = read_file(message_file(f));
-        EXPECT_EQ(vthost::utf8_error_at(text), -1) << message_file(f);
-        EXPECT_NE(text.substr(0, 3), "\xEF\xBB\xBF") << message_file(f) << " starts with a byte-order mark";
+        // The shipped files keep LF line ends, and end with one.
+        EXPECT_EQ(text.find('\r'), std::string::npos) << message_file(f);
+        EXPECT_EQ(text.back(), '\n') << message_file(f);
         load_messages(f);
     }
 }
 
-TEST(MessageFiles, EveryFolderHoldsExactlyTheMenuKeys) {
-    std::set<std::string> want(kMenuKeys.begin(), kMenuKeys.end());
-    ASSERT_EQ(want.size(), kMenuKeys.size());
+TEST(MessageFiles, EveryFolderHoldsExactlyTheKeysTheBridgeUses) {
+    const std::set<std::string>& want = bridge_registrations().keys;
     for (const auto& f : kFolders) {
-        auto messages = load_messages(f);
         std::set<std::string> have;
-        for (const auto& [key, m] : messages) have.insert(key);
+        for (const auto& [key, m] : load_messages(f)) have.insert(key);
         for (const auto& key : want) EXPECT_TRUE(have.count(key)) << message_file(f) << " lacks " << key;
         for (const auto& key : have) EXPECT_TRUE(want.count(key)) << message_file(f) << " has unused key " << key;
     }
@@ -176,45 +150,6 @@ TEST(MessageFiles, JapaneseTextIsJapanese) {
     auto japanese = load_messages(kFolders[4]);
     // "ログイン" in UTF-8: katakana, not a code-page encoding.
     EXPECT_EQ(japanese["g7a_label"].translated, "\xE3\x83\xAD\xE3\x82\xB0\xE3\x82\xA4\xE3\x83\xB3");
-}
-
-// What the bridge hands to the host at start-up, read back from vthost's host model: every
-// label, help and description key of the menu and its commands, and every icon file's stem.
-struct Registered {
-    std::set<std::string> keys, icons;
-};
-
-void collect_keys(const std::vector<vthost::MenuItem>& items, std::set<std::string>& keys) {
-    for (const vthost::MenuItem& item : items) {
-        if (item.builtin) continue;
-        keys.insert(item.label_key);
-        if (!item.help_key.empty()) keys.insert(item.help_key);
-        collect_keys(item.children, keys);
-    }
-}
-
-Registered bridge_registrations() {
-    vthost::Host& host = test_host::install();
-    fake_pdm::reset();
-    EXPECT_EQ(bridge_initialize(0, nullptr, "26", "", nullptr), 0);
-    Registered r;
-    collect_keys(host.menubar, r.keys);
-    for (const vthost::Command& command : host.commands) {
-        if (command.designated) r.keys.insert({command.label_key, command.help_key, command.description_key});
-        if (command.icon_file.size() > 4) r.icons.insert(command.icon_file.substr(0, command.icon_file.size() - 4));
-    }
-    test_host::reset();
-    return r;
-}
-
-TEST(MessageFiles, CoverEveryKeyTheBridgeHandsToTheHost) {
-    auto keys = bridge_registrations().keys;
-    EXPECT_EQ(keys.size(), kMenuKeys.size());
-    for (const auto& key : kMenuKeys) EXPECT_TRUE(keys.count(key)) << "the bridge does not use " << key;
-    for (const auto& f : kFolders) {
-        auto messages = load_messages(f);
-        for (const auto& key : keys) EXPECT_TRUE(messages.count(key)) << message_file(f) << " lacks " << key;
-    }
 }
 
 // ---- icons --------------------------------------------------------------------------------------
@@ -277,7 +212,7 @@ TEST(GifReader, ReadsAHandWrittenImageAndRejectsDamage) {
 fs::path icon_file(const std::string& stem) { return dist_dir() / "icons" / (stem + ".gif"); }
 
 TEST(Icons, EveryStemHasAValid16x16TransparentGif) {
-    for (const auto& stem : kIconStems) {
+    for (const auto& stem : bridge_registrations().icons) {
         SCOPED_TRACE(stem);
         ASSERT_TRUE(fs::is_regular_file(icon_file(stem)));
         Gif g = read_gif(read_file(icon_file(stem)));
@@ -295,15 +230,14 @@ TEST(Icons, EveryStemHasAValid16x16TransparentGif) {
 }
 
 TEST(Icons, NoStrayFilesAndNoTwoAlike) {
-    std::set<std::string> want(kIconStems.begin(), kIconStems.end());
-    ASSERT_EQ(want.size(), 24u);
+    const std::set<std::string>& want = bridge_registrations().icons;
     for (const auto& entry : fs::directory_iterator(dist_dir() / "icons")) {
         std::string name = entry.path().filename().string();
         EXPECT_TRUE(entry.path().extension() == ".gif" && want.count(entry.path().stem().string()))
             << "stray file " << name;
     }
     std::map<std::vector<uint8_t>, std::string> seen;
-    for (const auto& stem : kIconStems) {
+    for (const auto& stem : want) {
         Gif g = read_gif(read_file(icon_file(stem)));
         std::vector<uint8_t> image;   // colours as drawn, transparency as a colour of its own
         for (int p : g.pixels) {
@@ -315,10 +249,8 @@ TEST(Icons, NoStrayFilesAndNoTwoAlike) {
     }
 }
 
-TEST(Icons, CoverEveryIconTheBridgeHandsToTheHost) {
-    auto stems = bridge_registrations().icons;
-    EXPECT_EQ(stems, std::set<std::string>(kIconStems.begin(), kIconStems.end()));
-    for (const auto& stem : stems) EXPECT_TRUE(fs::is_regular_file(icon_file(stem))) << stem;
+TEST(Icons, EveryIconTheBridgeHandsToTheHostIsShipped) {
+    for (const auto& stem : bridge_registrations().icons) EXPECT_TRUE(fs::is_regular_file(icon_file(stem))) << stem;
 }
 
 }  // namespace

@@ -379,7 +379,7 @@ VT_CHILD(entry_without_version_info) {
     int status = user_initialize_plus(0, nullptr, "26", "2004280", 0, buffer, "/app", u"m", nullptr, app_handle,
                                       0, test_host::table(), test_host::table_count(), 0);
     if (fake_pdm::calls.empty() || fake_pdm::calls.front() != "BeforeInit") return 100;
-    std::vector<std::string> names = test_host::call_names();
+    std::vector<std::string> names = test_host::call_table_names();
     if (std::count(names.begin(), names.end(), "ProNotificationSet_v") != 8) return 102;  // the bridge ran
     return status == 0 ? 0 : 101;
 }

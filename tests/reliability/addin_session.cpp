@@ -98,7 +98,7 @@ void text_work() {
     lang_set(saved);
 }
 
-std::vector<std::string> call_names() {
+std::vector<std::string> called_functions() {
     std::vector<std::string> names;
     for (const std::string& call : test_host::calls()) names.push_back(call.substr(0, call.find('(')));
     return names;

@@ -23,8 +23,8 @@ void work();
 // Formatting and conversions of names in several languages; leaves the language as it found it.
 void text_work();
 
-// The names of the host calls recorded so far, without the "_v" of the table names.
-std::vector<std::string> call_names();
+// The host functions called so far, by name without the "_v" of the table ("ProCmdIconSet").
+std::vector<std::string> called_functions();
 
 std::string joined(const std::vector<std::string>& parts, const char* separator = "|");
 

@@ -22,7 +22,7 @@
 
 namespace {
 
-using addin_session::call_names;
+using addin_session::called_functions;
 using addin_session::joined;
 
 // The host model with VT_HOST_FUNCTION left out of its table (VT_HOST_MODE=missing) or refusing
@@ -46,7 +46,7 @@ VT_CHILD(host_fault) {
     static std::vector<host_function_pair> table = faulty_table();
     int status = addin_session::start(table.data(), static_cast<int>(table.size()));
     printf("status: %d\n", status);
-    printf("host: %s\n", joined(call_names(), " ").c_str());
+    printf("host: %s\n", joined(called_functions(), " ").c_str());
     printf("pdm: %s\n", joined(fake_pdm::calls).c_str());
     fake_pdm::calls.clear();
     if (status != 0) return 0;

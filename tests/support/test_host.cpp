@@ -64,7 +64,7 @@ std::vector<std::string> calls() {
     return lines;
 }
 
-std::vector<std::string> call_names() {
+std::vector<std::string> call_table_names() {
     std::vector<std::string> names;
     for (const vthost::HostCall& call : host().recorded) names.push_back(call.name);
     return names;

@@ -35,9 +35,9 @@ vthost::Host& host();
 const host_function_pair* table();
 int table_count();
 
-// The readable lines and the table names of the calls recorded so far.
+// The readable lines, and the table names ("ProCmdIconSet_v"), of the calls recorded so far.
 std::vector<std::string> calls();
-std::vector<std::string> call_names();
+std::vector<std::string> call_table_names();
 
 // The command bound to a button anywhere in the menus, or nullptr.
 const vthost::Command* button_command(const std::string& button);
