@@ -121,6 +121,14 @@ public:
         }
         return false;
     }
+    /* screened(), and then a missing place for the answer refused as bad inputs, `missing`
+     * saying which. */
+    bool screened_with_place(const void* place, const char* missing, int* status) {
+        if (screened(status)) return true;
+        if (place != nullptr) return false;
+        *status = finish(VT_HOST_BAD_INPUTS, missing);
+        return true;
+    }
     int finish(int status, const std::string& why = "") {
         if (finished_) return status;
         finished_ = true;

@@ -241,9 +241,7 @@ int ProCmdBracketFuncAdd_v(int app, int command_id, command_bracket function,
 int ProMdlCurrentGet_v(int app, void** model) {
     Host& host = current_host();
     Call call("ProMdlCurrentGet_v", app);
-    call.out(model);
-    if (int status; call.screened(&status)) return status;
-    if (model == nullptr) return call.finish(VT_HOST_BAD_INPUTS, "no place for the model");
+    if (int status; call.out(model).screened_with_place(model, "no place for the model", &status)) return status;
     Model* current = host.current_model();
     if (current == nullptr) return call.finish(VT_HOST_NOT_FOUND, "no current model");
     *model = current;
@@ -291,9 +289,8 @@ int prodev_pass_version_info_v(int app, int frame_version) {
 int ProEngineerDisplayversionGet_v(int app, char** display_version) {
     Host& host = current_host();
     Call call("ProEngineerDisplayversionGet_v", app);
-    call.out(display_version);
-    if (int status; call.screened(&status)) return status;
-    if (display_version == nullptr) return call.finish(VT_HOST_BAD_INPUTS, "no place for the text");
+    if (int status; call.out(display_version).screened_with_place(display_version, "no place for the text", &status))
+        return status;
     *display_version = const_cast<char*>(host.display_version.c_str());
     call.fact("display_version", host.display_version);
     return call.finish(VT_HOST_OK);

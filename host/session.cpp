@@ -28,12 +28,7 @@ namespace {
 
 bool function_list(const std::string& option, const std::string& value, std::set<std::string>& names,
                    std::string& error) {
-    size_t start = 0;
-    while (start <= value.size()) {
-        size_t comma = value.find(',', start);
-        std::string name = value.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
-        start = comma == std::string::npos ? value.size() + 1 : comma + 1;
-        if (name.empty()) continue;
+    for (const std::string& name : split(value, ',')) {
         std::string table_name = host_function_table_name(name);
         if (table_name.empty()) {
             error = option + ": '" + name + "' is not a host function of vthost";

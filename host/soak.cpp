@@ -91,12 +91,7 @@ bool parse_languages(const std::string& text, std::vector<int>& codes, std::stri
         for (int code = 0; code <= VT_LANG_SLOVAK; ++code) codes.push_back(code);
         return true;
     }
-    size_t start = 0;
-    while (start <= text.size()) {
-        size_t comma = text.find(',', start);
-        std::string word = text.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
-        start = comma == std::string::npos ? text.size() + 1 : comma + 1;
-        if (word.empty()) continue;
+    for (const std::string& word : split(text, ',')) {
         int code = language_code_from_text(word);
         if (code < 0 || code > VT_LANG_SLOVAK) {
             error = "--languages: '" + word + "' is not a language of the add-in (0 to 20 or a name)";
@@ -123,14 +118,20 @@ bool parse_soak_options(const std::vector<std::string>& args, SoakOptions& optio
             value = args[++i];
             return true;
         };
-        unsigned long long number = 0;
-        if (arg == "--events") {
+        /* A count of events or lines: 1 to 10^9. */
+        auto take_count = [&](long& count, const char* what) {
             if (!take()) return false;
+            unsigned long long number = 0;
             if (!parse_number(value, number) || number < 1 || number > 1000000000ull) {
-                error = "--events: '" + value + "' is not a count from 1 to 10^9";
+                error = arg + ": '" + value + "' is not " + what;
                 return false;
             }
-            options.events = static_cast<long>(number);
+            count = static_cast<long>(number);
+            return true;
+        };
+        unsigned long long number = 0;
+        if (arg == "--events") {
+            if (!take_count(options.events, "a count from 1 to 10^9")) return false;
         } else if (arg == "--seed") {
             if (!take()) return false;
             if (!parse_number(value, number)) {
@@ -143,12 +144,7 @@ bool parse_soak_options(const std::vector<std::string>& args, SoakOptions& optio
             if (!take() || !parse_languages(value, options.languages, error)) return false;
             options.languages_text = value;
         } else if (arg == "--check-every") {
-            if (!take()) return false;
-            if (!parse_number(value, number) || number < 1 || number > 1000000000ull) {
-                error = "--check-every: '" + value + "' is not a count";
-                return false;
-            }
-            options.check_every = static_cast<long>(number);
+            if (!take_count(options.check_every, "a count")) return false;
         } else if (arg == "--work") {
             if (!take()) return false;
             options.work = value;

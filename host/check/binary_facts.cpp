@@ -8,6 +8,7 @@
  * level by level, and every loop has a cap. */
 #include "host/check/binary_facts.h"
 #include "host/host_platform.h"
+#include "host/texts.h"
 
 #include <stdint.h>
 #include <stdio.h>
@@ -585,13 +586,22 @@ private:
         return true;
     }
 
+    /* A section of entries of `size` bytes that name strings in the table it links to: that
+     * table and the number of entries, at most `limit`.  False, with the failure, when the
+     * section lies outside the file or claims more. */
+    bool entries(const Section& s, uint64_t size, uint64_t limit, const std::string& what, const char* items,
+                 Section& table, uint64_t& count) {
+        if (!strings(s, table)) return false;
+        if (!read_.has(s.offset, s.size)) return fail("the " + what + " lies outside the file"), false;
+        count = s.size / size;
+        if (count > limit) return fail("the " + what + " claims too many " + items), false;
+        return true;
+    }
+
     bool symbols(const Section& s) {
         Section table;
-        if (!strings(s, table)) return false;
-        uint64_t size = wide_ ? 24 : 16;
-        if (!read_.has(s.offset, s.size)) return fail("the symbol table lies outside the file"), false;
-        uint64_t count = s.size / size;
-        if (count > MAX_NAMES) return fail("the symbol table claims too many symbols"), false;
+        uint64_t size = wide_ ? 24 : 16, count = 0;
+        if (!entries(s, size, MAX_NAMES, "symbol table", "symbols", table, count)) return false;
         for (uint64_t i = 1; i < count; ++i) {
             uint64_t at = s.offset + i * size;
             uint32_t name = 0, info = 0, other = 0, index = 0;
@@ -613,11 +623,8 @@ private:
 
     bool dynamic(const Section& s) {
         Section table;
-        if (!strings(s, table)) return false;
-        uint64_t size = wide_ ? 16 : 8;
-        if (!read_.has(s.offset, s.size)) return fail("the dynamic section lies outside the file"), false;
-        uint64_t count = s.size / size;
-        if (count > MAX_DYNAMIC) return fail("the dynamic section claims too many entries"), false;
+        uint64_t size = wide_ ? 16 : 8, count = 0;
+        if (!entries(s, size, MAX_DYNAMIC, "dynamic section", "entries", table, count)) return false;
         std::string rpath, runpath;
         bool have_runpath = false;
         for (uint64_t i = 0; i < count; ++i) {
@@ -642,15 +649,7 @@ private:
             }
         }
         facts_.runpath = have_runpath;
-        std::string path = have_runpath ? runpath : rpath;
-        size_t start = 0;
-        while (!path.empty() && start <= path.size()) {
-            size_t colon = path.find(':', start);
-            std::string part = path.substr(start, colon == std::string::npos ? std::string::npos : colon - start);
-            if (!part.empty()) facts_.search_path.push_back(part);
-            if (colon == std::string::npos) break;
-            start = colon + 1;
-        }
+        facts_.search_path = split(have_runpath ? runpath : rpath, ':');
         return true;
     }
 
