@@ -13,6 +13,7 @@
 #include "host/check/check.h"
 #include "host/check/gif.h"
 #include "host/registry.h"
+#include "host/texts.h"
 
 namespace {
 
