@@ -401,33 +401,37 @@ int bsearch_array(int count, array_compare compare, int element_size, const void
 }
 
 void sort_pointers(int count, array_compare compare, void** a, void* extra) {
-    int first = 0, last = count - 1;
-    while (last - first >= INSERTION_RANGE) {
-        void* pivot = a[first + (last - first) / 2];
-        int i = first, j = last;
+    /* Pointers rather than indexes: fewer values live across the comparison calls, so the scans
+     * keep theirs in registers. */
+    void** low = a;
+    void** high = a + count - 1;
+    while (high - low >= INSERTION_RANGE) {
+        void* pivot = low[(high - low) / 2];
+        void** i = low;
+        void** j = high;
         /* The scans stop at the pivot itself, so they stay inside the range whatever the
          * comparison answers for equal items. */
         do {
-            while (a[i] != pivot && compare(a[i], pivot, extra) < 0) ++i;
-            while (a[j] != pivot && compare(a[j], pivot, extra) > 0) --j;
+            while (*i != pivot && compare(*i, pivot, extra) < 0) ++i;
+            while (*j != pivot && compare(*j, pivot, extra) > 0) --j;
             if (i <= j) {
-                void* swap = a[i];
-                a[i] = a[j];
-                a[j] = swap;
+                void* swap = *i;
+                *i = *j;
+                *j = swap;
                 ++i;
                 --j;
             }
         } while (i <= j);
-        /* [first, j] and [i, last] remain: recurse into the smaller, loop on the larger. */
-        if (j - first < last - i) {
-            if (first < j) sort_pointers(j - first + 1, compare, a + first, extra);
-            first = i;
+        /* [low, j] and [i, high] remain: recurse into the smaller, loop on the larger. */
+        if (j - low < high - i) {
+            if (low < j) sort_pointers(static_cast<int>(j - low + 1), compare, low, extra);
+            low = i;
         } else {
-            if (i < last) sort_pointers(last - i + 1, compare, a + i, extra);
-            last = j;
+            if (i < high) sort_pointers(static_cast<int>(high - i + 1), compare, i, extra);
+            high = j;
         }
     }
-    if (first < last) insertion_sort(a, first, last, compare, extra);
+    if (low < high) insertion_sort(low, 0, static_cast<int>(high - low), compare, extra);
 }
 
 }
