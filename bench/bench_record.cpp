@@ -1,7 +1,7 @@
 // What session recording costs while it is off: a hook and a command handler, which now test
 // record_active once after their work, against the same work done as they did it before the
-// recorder existed.  Goal: within 1.05 of the call without the test; where the test is a
-// sizeable share of a call of a few cycles, the floor (the call as before and a plain test of a
+// recorder existed.  Goal: within 1.05 of the call without the test for a call of twenty cycles
+// and more, within 1.25 for a call of a few; the floor (the call as before and a plain test of a
 // flag after it) shows what the test itself costs.
 #include <string.h>
 
@@ -65,17 +65,25 @@ void record_off_pairs() {
         int (*peer)();
         int (*floor)();
         size_t calls;          /* client-library calls per run: every side makes the same */
+        double limit;          /* the goal: ours within this share of the call as before */
     };
+    /* The test of a flag after the work should vanish against the work: one more load, test and
+     * branch (about a cycle) is within 5 % of a call of about twenty cycles, such as a hook that
+     * names a model, and within 25 % of a call of five to ten cycles, such as the hook that only
+     * returns or the handler that makes one library call; finer limits than that on a call of two
+     * nanoseconds would judge the timer's noise, not the code. */
+    constexpr double long_call = 1.05, short_call = 1.25;
     static const pair pairs[] = {
         {"record_off_hook_open", "VTNotifyAfterOpen, recording off vs the hook as before",
          [] { return VTNotifyAfterOpen(&vt_bench::bench_model()); },
          [] { return after_open_as_before(&vt_bench::bench_model()); },
-         [] { return after_open_plain(&vt_bench::bench_model()); }, 1},
+         [] { return after_open_plain(&vt_bench::bench_model()); }, 1, long_call},
         {"record_off_hook_regenerate", "VTNotifyIgnore (type 3), recording off vs the hook as before",
-         [] { return VTNotifyIgnore(); }, [] { return ignore_as_before(); }, [] { return ignore_plain(); }, 0},
+         [] { return VTNotifyIgnore(); }, [] { return ignore_as_before(); }, [] { return ignore_plain(); }, 0,
+         short_call},
         {"record_off_command", "VTCmdAbout, recording off vs the handler as before",
          [] { return VTCmdAbout(0, nullptr, nullptr); }, [] { return about_as_before(0, nullptr, nullptr); },
-         [] { return about_plain(0, nullptr, nullptr); }, 1},
+         [] { return about_plain(0, nullptr, nullptr); }, 1, short_call},
     };
     for (const pair& p : pairs) {
         auto side = [&p](int (*run)()) {
@@ -88,9 +96,7 @@ void record_off_pairs() {
                 vt_bench::time_counted(state, run, p.calls);
             };
         };
-        /* The test of a flag after the work should vanish against the work: 5 % leaves room for
-         * a call of about 20 cycles to pay one more load, test and branch. */
-        add_pair({p.id, p.label, "1 call", {goal_kind::ours_over_peer, 1.05}, 0,
+        add_pair({p.id, p.label, "1 call", {goal_kind::ours_over_peer, p.limit}, 0,
                   "the flag test of the recorder; floor: the call as before and a plain flag test after it"},
                  side(p.ours), side(p.peer), side(p.floor));
     }
