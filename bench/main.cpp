@@ -8,8 +8,9 @@
 //   vt_bench [--table=FILE] [--results=FILE] [--rerun-spread=0.25] [--noise-base=0.05] [--processes=2]
 //            [--rerun-rounds=4] [--check] [benchmark flags]
 //
-// --check makes the exit status 1 when a pair with a goal misses it (a pair at its floor does
-// not), after printing the misses on standard error (the table and the results file are written
+// --check makes the exit status 1 when a pair with a goal misses it beyond its noise band (a pair
+// that misses within it, marked ±, does not, nor does a pair at its floor), after printing the
+// misses on standard error (the table and the results file are written
 // all the same).  --noise-base is each side's noise band before its spread is added.
 // --table writes the markdown table (with the machine it ran on) to FILE; --results replaces
 // the part of FILE between the lines "<!-- table begin -->" and "<!-- table end -->" with it and

@@ -397,6 +397,17 @@ TEST(BenchCheck, MissesListOnlyJudgedPairsThatMissNotThoseAtTheirFloor) {
     rows.push_back(judge(missed, ours_peer(NAN, 10)));   // no measurement is a miss too
     std::string both = misses(rows);
     EXPECT_EQ(std::count(both.begin(), both.end(), '\n'), 2);
+    // A miss by less than the sides' noise band may be met in another run: marked, not counted.
+    times band = {0.05, 0.05, 0.05, 0.05};
+    row noisy = judge(spec_with(goal_kind::ours_over_peer, 1.0), ours_peer(10.3, 10), band);
+    ASSERT_EQ(noisy.word, verdict_word::miss);
+    ASSERT_TRUE(noisy.noisy);
+    rows.push_back(noisy);
+    EXPECT_EQ(misses(rows), both);
+    EXPECT_NE(verdict_summary(rows).find("op vs peer (16 B, 1.03, ±)"), std::string::npos) << verdict_summary(rows);
+    // The same miss measured to be well beyond the band is counted.
+    rows.push_back(judge(spec_with(goal_kind::ours_over_peer, 1.0), ours_peer(13, 10), band));
+    EXPECT_GT(misses(rows).size(), both.size());
 }
 
 TEST(BenchResultsFile, ARunReplacesTheTableAndAddsItsCountsToTheRuns) {
