@@ -402,7 +402,9 @@ int bsearch_array(int count, array_compare compare, int element_size, const void
 
 void sort_pointers(int count, array_compare compare, void** a, void* extra) {
     /* Pointers rather than indexes: fewer values live across the comparison calls, so the scans
-     * keep theirs in registers. */
+     * keep theirs in registers. An empty array (perhaps a null pointer) is left before any
+     * pointer is formed from it. */
+    if (count < 2) return;
     void** low = a;
     void** high = a + count - 1;
     while (high - low >= INSERTION_RANGE) {

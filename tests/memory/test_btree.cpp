@@ -382,6 +382,18 @@ TEST(PointerSort, RandomSortedReversedAndEqualInputsOfManySizes) {
     }
 }
 
+// No array, or a count below two, is left as it is without a comparison.
+TEST(PointerSort, NullOrShortArraysAreNotTouched) {
+    int calls = 0;
+    sort_pointers(0, compare_int_extra, nullptr, &calls);
+    sort_pointers(-3, compare_int_extra, nullptr, &calls);
+    int one = 1;
+    void* single[1] = {&one};
+    sort_pointers(1, compare_int_extra, single, &calls);
+    EXPECT_EQ(calls, 0);
+    EXPECT_EQ(single[0], &one);
+}
+
 TEST(PointerSort, RepeatedPointersAndShortRangesKeepEqualOrder) {
     int one = 1, two = 2;
     std::vector<void*> p;
