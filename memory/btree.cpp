@@ -197,11 +197,12 @@ void print_subtree(btree_node* node, int depth, void (*print_item)(const void*))
     print_subtree(node->left, depth + 1, print_item);
 }
 
-void insertion_sort(void** a, int first, int last, array_compare compare, void* extra) {
-    for (int i = first + 1; i <= last; ++i) {
+/* Sorts a[0] to a[last] by straight insertion, which keeps equal items in their order. */
+void insertion_sort(void** a, int last, array_compare compare, void* extra) {
+    for (int i = 1; i <= last; ++i) {
         void* moving = a[i];
         int j = i;
-        while (j > first && compare(moving, a[j - 1], extra) < 0) {
+        while (j > 0 && compare(moving, a[j - 1], extra) < 0) {
             a[j] = a[j - 1];
             --j;
         }
@@ -433,7 +434,7 @@ void sort_pointers(int count, array_compare compare, void** a, void* extra) {
             high = j;
         }
     }
-    if (low < high) insertion_sort(low, 0, static_cast<int>(high - low), compare, extra);
+    insertion_sort(low, static_cast<int>(high - low), compare, extra);
 }
 
 }

@@ -4,6 +4,7 @@
 #include <string.h>
 
 #include "memory/memory.h"
+#include "memory/memory_internal.h"
 
 namespace {
 
@@ -18,9 +19,6 @@ void add_block(const void*, unsigned size, void* context) {
     sums->bytes += size;
 }
 
-/* The registry's size; memory_clump_live answers -1 for every id beyond the slots in use. */
-constexpr int CLUMP_REGISTRY_SLOTS = 500;
-
 }  // namespace
 
 extern "C" int memory_figures_read(memory_figures* figures) {
@@ -30,7 +28,8 @@ extern "C" int memory_figures_read(memory_figures* figures) {
     figures->chain_consistent = walked >= 0 ? 1 : 0;
     figures->chain_blocks = sums.blocks;
     figures->chain_bytes = sums.bytes;
-    for (int id = 0; id < CLUMP_REGISTRY_SLOTS; ++id) {
+    /* memory_clump_live answers -1 for every id beyond the slots in use. */
+    for (int id = 0; id < clump_registry_slots; ++id) {
         int chunks = 0;
         int live = memory_clump_live(id, &chunks);
         if (live < 0) continue;

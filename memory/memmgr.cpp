@@ -210,7 +210,6 @@ VT_INLINE void* resize_area(chain_area* old, size_t old_total, size_t new_total)
 
 /* ---- clumps ---- */
 
-constexpr int CLUMP_SLOTS = 500;             /* descriptors in the registry */
 constexpr int CHUNK_SIZE = 65536;            /* bytes of one chunk, a chain block */
 constexpr int CLUMP_LARGEST_OBJECT = 32744;  /* beyond it a chunk holds fewer than two slots */
 constexpr int KIND_IN_USE = -8;
@@ -245,7 +244,7 @@ struct clump_descriptor {
     int32_t per_chunk;        /* slots per chunk */
 };
 
-clump_descriptor clumps[CLUMP_SLOTS];
+clump_descriptor clumps[clump_registry_slots];
 int clump_count = 0;          /* descriptors ever used (high-water mark) */
 
 int stride_of(const clump_descriptor& clump) { return static_cast<int>(align8(clump.object_size)) + 8; }
@@ -416,7 +415,7 @@ int register_clump(const char* name, int object_size) {
     int id = 0;
     while (id < clump_count && clumps[id].kind != KIND_RELEASED) ++id;
     if (id == clump_count) {
-        if (clump_count == CLUMP_SLOTS) return -1;
+        if (clump_count == clump_registry_slots) return -1;
         ++clump_count;
     }
     clump_descriptor& clump = clumps[id];

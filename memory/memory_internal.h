@@ -10,6 +10,9 @@
  * that corrupt it included, steps back by this much. */
 constexpr size_t chain_head_size = sizeof(void*) == 4 ? 8 : 16;
 
+/* Clump descriptors in the registry: ids run from 0 to one below this. */
+constexpr int clump_registry_slots = 500;
+
 /* relocmem for a caller that fills part of the growth at once: the bytes from filled_from to
  * filled_to (offsets from the user data, inside the growth) are left as the heap gave them
  * instead of being zeroed first.  Everything else is relocmem's. */

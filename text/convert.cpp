@@ -272,7 +272,8 @@ int pro_mbtowc(char16_t* dest, const char* source, int size) {
     const unsigned char* s = reinterpret_cast<const unsigned char*>(source);
     if (dest == nullptr) return euc_char_length(s[0]);
 
-    if (lang_get() == VT_LANG_JAPANESE) {
+    int language = lang_get();
+    if (language == VT_LANG_JAPANESE) {
         if (size == -1 || euc_char_length(s[0]) > size) return -1;
         unsigned char b0 = s[0];
         if (b0 < 0x80) {
@@ -308,7 +309,7 @@ int pro_mbtowc(char16_t* dest, const char* source, int size) {
         return 2;
     }
 
-    return code_page_mbtowc(lang_current_code_page(), dest, source, size);
+    return code_page_mbtowc(lang_code_page(language), dest, source, size);
 }
 
 /* One code unit to narrow bytes: EUC bytes of a process code while the language is Japanese,

@@ -518,7 +518,6 @@ bool translate_conversion(const char** at, scan_translation* t) {
 bool translate_format(const char* format, scan_translation* t) {
     t->length = 0;
     t->target_count = 0;
-    const char* end = format + strlen(format);
     for (const char* p = format; *p != '\0';) {
         if (p[0] == '%' && p[1] == '%') {
             t->text[t->length++] = *p++;
@@ -526,20 +525,10 @@ bool translate_format(const char* format, scan_translation* t) {
         } else if (*p == '%') {
             if (!translate_conversion(&p, t)) return false;
         } else {
-            /* An EUC character is copied whole, but a byte below 0x80 is never its trail byte:
-             * sscanf reads such a byte on its own, and a "%" swallowed here would be a conversion
-             * there with no target counted for it. */
-            int n = euc_char_length(static_cast<unsigned char>(*p));
-            if (n > end - p) n = static_cast<int>(end - p);
-            for (int k = 1; k < n; ++k) {
-                if (static_cast<unsigned char>(p[k]) < 0x80) {
-                    n = k;
-                    break;
-                }
-            }
-            memcpy(t->text + t->length, p, static_cast<size_t>(n));
-            t->length += static_cast<size_t>(n);
-            p += n;
+            /* Other bytes are copied one at a time, EUC characters included: sscanf reads the
+             * format byte by byte, so a "%" after a lead byte is a conversion there too and
+             * must be translated and counted here. */
+            t->text[t->length++] = *p++;
         }
     }
     return true;
