@@ -92,16 +92,11 @@ std::u16string widen(const std::string& text) {
 }
 
 std::string narrow(const char16_t* text) {
-    std::string out;
-    if (text == nullptr) return out;
+    if (text == nullptr) return std::string();
     size_t length = std::char_traits<char16_t>::length(text);
-    size_t i = 0;
-    while (i < length) {
-        char32_t code;
-        i += static_cast<size_t>(utf16_decode(text + i, length - i, &code));
-        char bytes[4];
-        out.append(bytes, static_cast<size_t>(utf8_encode(code, bytes)));
-    }
+    /* A unit takes at most three bytes (a pair four for its two), and the terminator one. */
+    std::string out(3 * length + 1, '\0');
+    out.resize(utf16_to_utf8(&out[0], out.size(), text, length));
     return out;
 }
 
