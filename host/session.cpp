@@ -186,6 +186,7 @@ private:
     void say(const char* format, ...) __attribute__((format(printf, 2, 3)));
     int load(const std::string& program);
     int start();
+    int load_and_start(const std::string& program);
     void run_line(const ScriptCommand& command);
     void end();
 
@@ -313,6 +314,19 @@ int Session::start() {
     }
     say("host: the add-in registered %d commands, %d notifications, %d bracket function%s", addin_commands,
         static_cast<int>(host_.notifications.size()), brackets, brackets == 1 ? "" : "s");
+    return 0;
+}
+
+/* Loads the add-in and starts it; a module that refuses start-up is unloaded again, so that the
+ * session holds no module.  0, or the exit status of the failure (1 or 3). */
+int Session::load_and_start(const std::string& program) {
+    if (int status = load(program)) return status;
+    if (int status = start()) {
+        int os_error = 0;
+        platform.dll_unload(module_, &os_error);
+        module_ = nullptr;
+        return status;
+    }
     return 0;
 }
 
@@ -569,13 +583,7 @@ int Session::run(const std::string& program) {
         }
         host_.trace = trace_;
     }
-    if (int status = load(program)) return status;
-    if (int status = start()) {
-        int os_error = 0;
-        platform.dll_unload(module_, &os_error);
-        module_ = nullptr;
-        return status;
-    }
+    if (int status = load_and_start(program)) return status;
 
     std::istream& in = from_stdin ? std::cin : file;
     std::string line;
@@ -626,22 +634,12 @@ LiveSession::LiveSession(const Options& options) : state_(std::make_unique<State
 
 LiveSession::~LiveSession() { end(); }
 
-int LiveSession::start(const std::string& program) {
-    Session& session = state_->session;
-    if (int status = session.load(program)) return status;
-    if (int status = session.start()) {
-        int os_error = 0;
-        platform.dll_unload(session.module_, &os_error);
-        session.module_ = nullptr;
-        return status;
-    }
-    return 0;
-}
+int LiveSession::start(const std::string& program) { return state_->session.load_and_start(program); }
 
 bool LiveSession::run(const std::string& line, std::string& error) {
     ScriptCommand command;
+    if (!parse_script_line(line, command, error)) return false;
     try {
-        if (!parse_script_line(line, command, error)) throw ScriptError{error};
         state_->session.run_line(command);
     } catch (const ScriptError& failure) {
         error = failure.message;

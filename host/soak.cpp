@@ -4,7 +4,7 @@
  * add-in's message log arrive there, and after each script line the soak writes a mark of its own
  * and reads everything up to it, so it knows exactly what that line caused.  Standard error goes
  * to a file in the work folder (on POSIX the add-in's command-code trace lands there); the soak
- * speaks through copies of the original descriptors.
+ * keeps copies of the original descriptors and puts them back before it tells its verdict.
  *
  * Checked at every line: each client-library call against the world's prediction, the status
  * the save hook and the commands hand back, and the host's models against the world's.  At
@@ -271,8 +271,6 @@ private:
     int pipe_[2] = {-1, -1};
     int saved_stdout_ = -1, saved_stderr_ = -1;
     int stderr_file_ = -1;
-    FILE* out_ = nullptr;          /* the soak's own standard output */
-    FILE* err_ = nullptr;          /* and standard error */
     std::string pending_;          /* read from the pipe, not yet taken */
     long marks_ = 0;
 
@@ -314,9 +312,6 @@ bool Soak::capture_output() {
     saved_stderr_ = fd_dup(fileno(stderr));
     stderr_file_ = create_file(text_of(work_ / "addin-stderr.txt"));
     if (saved_stdout_ < 0 || saved_stderr_ < 0 || stderr_file_ < 0) return false;
-    out_ = fdopen(fd_dup(saved_stdout_), "w");
-    err_ = fdopen(fd_dup(saved_stderr_), "w");
-    if (out_ == nullptr || err_ == nullptr) return false;
     if (fd_dup2(pipe_[1], fileno(stdout)) < 0 || fd_dup2(stderr_file_, fileno(stderr)) < 0) return false;
     fd_binary(fileno(stdout));
     return true;
@@ -465,7 +460,7 @@ void Soak::start_run(const SoakStep& step) {
     recording_path_ = work_ / (stem + ".vtr");
     std::error_code code;
     fs::remove(recording_path_, code);
-    script_.open(path_of(text_of(script_path_)), std::ios::binary | std::ios::trunc);
+    script_.open(script_path_, std::ios::binary | std::ios::trunc);
     script_ << "# vthost soak --seed " << options_.seed << " --events " << options_.events << " --languages "
             << options_.languages_text << ": run " << step.run << ", language " << step.language << " ("
             << language_name_of(step.language) << ")\n# replay: vthost --lang " << step.language << " " << stem
@@ -544,19 +539,19 @@ void Soak::replay(int run) {
     if (at != std::string::npos) replayed_calls_ += atol(output.c_str() + at + 9);
 }
 
+/* Runs after release_output, when standard error is the soak's own again. */
 int Soak::report_failure(const std::string& message) {
-    FILE* to = err_ != nullptr ? err_ : stderr;
-    fprintf(to, "vthost soak: seed %llu: FAILED at event %ld of %ld (run %d, language %d %s)\n",
+    fprintf(stderr, "vthost soak: seed %llu: FAILED at event %ld of %ld (run %d, language %d %s)\n",
             static_cast<unsigned long long>(options_.seed), event_, options_.events, run_, language_,
             language_name_of(language_));
-    if (!line_.empty()) fprintf(to, "  line: %s\n", line_.c_str());
-    fprintf(to, "  %s\n", message.c_str());
-    fprintf(to, "  again: vthost soak --seed %llu --events %ld --languages %s\n",
+    if (!line_.empty()) fprintf(stderr, "  line: %s\n", line_.c_str());
+    fprintf(stderr, "  %s\n", message.c_str());
+    fprintf(stderr, "  again: vthost soak --seed %llu --events %ld --languages %s\n",
             static_cast<unsigned long long>(options_.seed), options_.events, options_.languages_text.c_str());
     if (!script_path_.empty())
-        fprintf(to, "  the run as a script: vthost --lang %d %s\n", language_, text_of(script_path_).c_str());
-    fprintf(to, "  work folder (kept): %s\n", text_of(work_).c_str());
-    fflush(to);
+        fprintf(stderr, "  the run as a script: vthost --lang %d %s\n", language_, text_of(script_path_).c_str());
+    fprintf(stderr, "  work folder (kept): %s\n", text_of(work_).c_str());
+    fflush(stderr);
     return 1;
 }
 
@@ -599,7 +594,6 @@ int Soak::run() {
         fprintf(stderr, "vthost soak: cannot catch the session's output\n");
         return 3;
     }
-    int status = 0;
     generator_ = std::make_unique<SoakGenerator>(options_.seed, options_.events, options_.languages);
     try {
         SoakStep step;
@@ -681,11 +675,8 @@ int Soak::run() {
         release_output();
         return report_failure(failure.message);
     }
-    if (out_ != nullptr) fclose(out_);
-    if (err_ != nullptr) fclose(err_);
-    out_ = err_ = nullptr;
     if (!options_.keep && options_.work.empty()) fs::remove_all(work_, code);
-    return status;
+    return 0;
 }
 
 }  // namespace

@@ -114,12 +114,10 @@ public:
      * converted name and type joined by '.', or false when it would not fit in 255 bytes. */
     bool document_key(const SoakModel& model, std::string& key) const;
 
-    int language() const { return language_; }
     const std::vector<SoakModel>& models() const { return models_; }
     const SoakModel* current() const;
     const SoakModel* find(const std::string& key) const;
     int answer(const std::string& function) const;
-    const std::map<std::string, int>& answers() const { return answers_; }
 
 private:
     SoakModel* find_mutable(const std::string& key);

@@ -10,6 +10,8 @@
  * line look as if it ended early. */
 #include "host/soak.h"
 
+#include "text/utf8.h"
+
 namespace vthost {
 
 namespace {
@@ -68,13 +70,8 @@ bool in(const Range* ranges, int count, char32_t code) {
 }
 
 void append_code(std::u16string& out, char32_t code) {
-    if (code >= 0x10000) {
-        code -= 0x10000;
-        out.push_back(static_cast<char16_t>(0xD800 + (code >> 10)));
-        out.push_back(static_cast<char16_t>(0xDC00 + (code & 0x3FF)));
-    } else {
-        out.push_back(static_cast<char16_t>(code));
-    }
+    char16_t units[2];
+    out.append(units, static_cast<size_t>(utf16_encode(code, units)));
 }
 
 }  // namespace
@@ -118,32 +115,18 @@ std::u16string soak_name(SoakRandom& random, SoakScript script, int units, bool 
 std::string script_word(const std::u16string& text) {
     static const char digits[] = "0123456789ABCDEF";
     std::string out;
-    for (size_t i = 0; i < text.size(); ++i) {
-        char32_t code = text[i];
-        if (code >= 0xD800 && code <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
-            code = 0x10000 + ((code - 0xD800) << 10) + (text[i + 1] - 0xDC00);
-            ++i;
-        } else if (code >= 0xD800 && code <= 0xDFFF) {
-            code = 0xFFFD;
-        }
+    size_t i = 0;
+    while (i < text.size()) {
+        /* A lone surrogate comes out as U+FFFD. */
+        char32_t code;
+        i += static_cast<size_t>(utf16_decode(text.data() + i, text.size() - i, &code));
         if (code <= 0x20 || code == 0x7F || code == '#' || code == '\\') {
             out += "\\x";
             out += digits[code >> 4];
             out += digits[code & 15];
-        } else if (code < 0x80) {
-            out += static_cast<char>(code);
-        } else if (code < 0x800) {
-            out += static_cast<char>(0xC0 | (code >> 6));
-            out += static_cast<char>(0x80 | (code & 0x3F));
-        } else if (code < 0x10000) {
-            out += static_cast<char>(0xE0 | (code >> 12));
-            out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (code & 0x3F));
         } else {
-            out += static_cast<char>(0xF0 | (code >> 18));
-            out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-            out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (code & 0x3F));
+            char bytes[4];
+            out.append(bytes, static_cast<size_t>(utf8_encode(code, bytes)));
         }
     }
     return out;

@@ -13,7 +13,9 @@
 
 #include "frame/vt_constants.h"
 #include "host/host_model.h"
+#include "host/texts.h"
 #include "platform/platform.h"
+#include "text/languages.h"
 
 namespace vthost {
 
@@ -66,30 +68,19 @@ namespace {
 
 enum { WHOLE_STRING_FLAGS = PLAT_WC_COMPOSITECHECK | PLAT_WC_DEFAULTCHAR, JAPANESE_CODE_PAGE = 932 };
 
-/* The Windows code page of a language; 0 is the system's default ANSI code page. */
+/* The Windows code page of a language from the add-in's list; 0 is the system's default ANSI
+ * code page, also for a code outside the list. */
 int code_page_of(int language) {
-    switch (language) {
-    case VT_LANG_JAPANESE: return 932;
-    case VT_LANG_RUSSIAN: return 1251;
-    case VT_LANG_KOREAN: return 949;
-    case VT_LANG_CHINESE_TW: return 950;
-    case VT_LANG_CHINESE_CN: return 936;
-    case VT_LANG_HEBREW: return 28598;
-    case VT_LANG_GREEK: return 1253;
-    case VT_LANG_TURKISH: return 1254;
-    case VT_LANG_CZECH: case VT_LANG_POLISH: case VT_LANG_HUNGARIAN: case VT_LANG_SLOVENIAN:
-    case VT_LANG_SLOVAK: return 1250;
-    default: return 0;
-    }
+    const vt_language* row = vt_language_of(language);
+    return row != nullptr ? row->code_page : 0;
 }
 
+/* Whether a language converts the whole string at once with the WHOLE_STRING_FLAGS: every
+ * language with a code page of its own or multibyte text.  Japanese, Hebrew and English never
+ * ask: soak_narrow converts them on paths of their own first. */
 bool whole_string_language(int language) {
-    switch (language) {
-    case VT_LANG_RUSSIAN: case VT_LANG_CUSTOM_MULTIBYTE: case VT_LANG_KOREAN: case VT_LANG_CHINESE_TW:
-    case VT_LANG_CHINESE_CN: case VT_LANG_GREEK: case VT_LANG_TURKISH: case VT_LANG_CZECH:
-    case VT_LANG_POLISH: case VT_LANG_HUNGARIAN: case VT_LANG_SLOVENIAN: case VT_LANG_SLOVAK: return true;
-    default: return false;
-    }
+    const vt_language* row = vt_language_of(language);
+    return row != nullptr && (row->code_page != 0 || row->multibyte);
 }
 
 /* Shift_JIS lead and trail byte to the JIS X 0208 row and cell. */
@@ -345,12 +336,8 @@ bool SoakWorld::apply(const ScriptCommand& command) {
     case ScriptCommand::SETENV: {
         if (a[0] != "VTPDM_ANSWERS") return true;
         answers_.clear();
-        size_t start = 0;
-        const std::string& value = a[1];
-        while (start < value.size()) {
-            size_t comma = value.find(',', start);
-            std::string entry = value.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
-            start = comma == std::string::npos ? value.size() : comma + 1;
+        /* "Name=answer" entries separated by commas; an entry without '=' is ignored. */
+        for (const std::string& entry : split(a[1], ',')) {
             size_t equals = entry.find('=');
             if (equals == std::string::npos) continue;
             answers_[entry.substr(0, equals)] = atoi(entry.c_str() + equals + 1);
