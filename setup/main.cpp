@@ -29,7 +29,7 @@ int main(int argc, char** argv) {
         fprintf(stderr, "vt_protk: protk.dat is not written: %s\n", refusal.c_str());
         return 1;
     }
-    std::string path = folder + (folder.back() == '\\' ? "" : "\\") + "protk.dat";
+    std::string path = vt_setup::inside(folder, "protk.dat");
     std::string text = vt_setup::protk_text(folder);
     FILE* file = fopen(path.c_str(), "wb");
     bool written = file != nullptr && fwrite(text.data(), 1, text.size(), file) == text.size();

@@ -9,7 +9,7 @@
 #include "frame/gateway.h"
 #include "module/entry.h"
 #include "setup/protk_template.h"
-#include "text/text.h"
+#include "text/languages.h"
 
 namespace vt_setup {
 
@@ -25,17 +25,12 @@ bool is_absolute(const std::string& folder) {
     return drive || share;
 }
 
-/* The longest directory name the add-in can build for a language: the first name of each code
- * of the locale table (codes run from 0 to 99). */
+/* The longest directory name the add-in can build for a language: the name of each language in
+ * the list the locale table takes its names from (a code's first row carries it). */
 size_t longest_language_name() {
     size_t longest = 0;
-    for (int code = 0; code < 100; ++code) longest = std::max(longest, strlen(lang_row_for_code(code)->name));
+    for (const vt_language& language : vt_languages) longest = std::max(longest, strlen(language.name));
     return longest;
-}
-
-/* folder\vt_vexo.dll and folder\text: a root keeps its one separator. */
-std::string inside(const std::string& folder, const char* name) {
-    return is_separator(folder.back()) ? folder + name : folder + "\\" + name;
 }
 
 void replace(std::string& text, const std::string& placeholder, const std::string& value) {
@@ -44,6 +39,10 @@ void replace(std::string& text, const std::string& placeholder, const std::strin
 }
 
 }  // namespace
+
+std::string inside(const std::string& folder, const char* name) {
+    return is_separator(folder.back()) ? folder + name : folder + "\\" + name;
+}
 
 std::string folder_without_trailing_separators(const std::string& folder) {
     std::string result = folder;

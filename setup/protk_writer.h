@@ -14,6 +14,10 @@ namespace vt_setup {
  * root keeps its separator ("C:\").  Forward slashes count as separators too. */
 std::string folder_without_trailing_separators(const std::string& folder);
 
+/* `name` inside `folder` (not empty): folder\vt_vexo.dll, folder\protk.dat; a folder that ends in
+ * a separator (a drive's root) keeps that one separator, a forward slash included. */
+std::string inside(const std::string& folder, const char* name);
+
 /* Why the host could not use a registry file naming `folder` (already normalised), with what to
  * do after " -- ", or "" when it could: the folder must be absolute (the host takes a relative path from the folder it starts
  * in, which differs from user to user), hold no blank (the host reads a value up to the first

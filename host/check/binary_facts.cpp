@@ -9,6 +9,7 @@
 #include "host/check/binary_facts.h"
 #include "host/host_platform.h"
 #include "host/texts.h"
+#include "text/utf8.h"
 
 #include <stdint.h>
 #include <stdio.h>
@@ -95,33 +96,16 @@ private:
 
 uint64_t align4(uint64_t offset) { return (offset + 3) & ~uint64_t{3}; }
 
-/* UTF-8 of UTF-16 text; an unpaired surrogate and every control character become U+FFFD. */
+/* UTF-8 of UTF-16 text; an unpaired surrogate and every control character become U+FFFD.
+ * Each unit is taken, a zero included: the text's length is the block's, not a terminator. */
 std::string utf8_of(const std::u16string& text) {
     std::string out;
-    for (size_t i = 0; i < text.size(); ++i) {
-        uint32_t c = text[i];
-        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
-            c = 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00u);
-            ++i;
-        } else if (c >= 0xD800 && c <= 0xDFFF) {
-            c = 0xFFFD;
-        }
-        if (c < 0x20 || (c >= 0x7F && c < 0xA0)) c = 0xFFFD;
-        if (c < 0x80) {
-            out.push_back(static_cast<char>(c));
-        } else if (c < 0x800) {
-            out.push_back(static_cast<char>(0xC0 | (c >> 6)));
-            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-        } else if (c < 0x10000) {
-            out.push_back(static_cast<char>(0xE0 | (c >> 12)));
-            out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-        } else {
-            out.push_back(static_cast<char>(0xF0 | (c >> 18)));
-            out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-        }
+    for (size_t i = 0; i < text.size();) {
+        char32_t c;
+        i += static_cast<size_t>(utf16_decode(text.data() + i, text.size() - i, &c));
+        if (c < 0x20 || (c >= 0x7F && c < 0xA0)) c = UTF_REPLACEMENT;
+        char bytes[4];
+        out.append(bytes, static_cast<size_t>(utf8_encode(c, bytes)));
     }
     return out;
 }
@@ -321,15 +305,7 @@ private:
 
     /* The file offset of an address inside the module; false when no section's file bytes
      * hold it. */
-    bool offset_of(uint64_t rva, uint64_t& offset) const {
-        for (const Section& s : sections_) {
-            if (rva >= s.address && rva - s.address < s.raw_size) {
-                offset = static_cast<uint64_t>(s.raw_offset) + (rva - s.address);
-                return read_.has(offset, 1);
-            }
-        }
-        return false;
-    }
+    bool offset_of(uint64_t rva, uint64_t& offset) const { return span_of(rva, 1, offset); }
 
     /* The file offset of `size` bytes at `rva`, all of them inside one section's bytes in the
      * file; false when they are not. */
@@ -669,8 +645,12 @@ std::string VersionResource::string(const std::string& key) const {
 
 std::string VersionResource::file_version_text() const {
     if (!fixed) return string("FileVersion");
+    return dotted_version(file_version);
+}
+
+std::string dotted_version(const unsigned (&parts)[4]) {
     char text[64];
-    snprintf(text, sizeof text, "%u.%u.%u.%u", file_version[0], file_version[1], file_version[2], file_version[3]);
+    snprintf(text, sizeof text, "%u.%u.%u.%u", parts[0], parts[1], parts[2], parts[3]);
     return text;
 }
 

@@ -71,6 +71,9 @@ struct BinaryFacts {
     bool is_i386() const;
 };
 
+/* A four-part version as "1.2.3.4". */
+std::string dotted_version(const unsigned (&parts)[4]);
+
 /* Reads the facts of a module file from its bytes. */
 BinaryFacts read_binary_facts(const std::string& bytes);
 

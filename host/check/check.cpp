@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <map>
 #include <set>
 #include <sstream>
@@ -184,7 +185,7 @@ std::vector<Finding> check_message_text(const std::string& path, const std::stri
 namespace {
 
 struct CheckOptions {
-    std::vector<int> languages;
+    std::vector<int> languages; /* never empty: run_check puts in 0 when --lang is not given */
     bool no_start = false;
     bool json = false;
     std::string location;     /* --as */
@@ -212,12 +213,22 @@ fs::path file_in(const fs::path& dir, const std::string& name) {
     return {};
 }
 
-std::string dotted(const unsigned (&parts)[4]) {
-    return std::to_string(parts[0]) + "." + std::to_string(parts[1]) + "." + std::to_string(parts[2]) + "." +
-           std::to_string(parts[3]);
-}
-
 }  // namespace
+
+std::string missing_client_functions(const std::vector<std::string>& exports, const std::vector<std::string>& needed) {
+    std::set<std::string> exported(exports.begin(), exports.end());
+    std::vector<std::string> missing;
+    /* A name is compared whole: "Save" is missing even when "SaveIntoProject" is listed. */
+    auto add = [&](const std::string& name) {
+        if (exported.count(name) == 0 && std::find(missing.begin(), missing.end(), name) == missing.end())
+            missing.push_back(name);
+    };
+    for (const char* name : client_functions) add(name);
+    for (const std::string& name : needed) add(name);
+    std::string text;
+    for (const std::string& name : missing) text += (text.empty() ? "" : ", ") + name;
+    return text;
+}
 
 /* The file version, the product and its version, the company: the first question of every
  * support call. */
@@ -225,7 +236,7 @@ std::string version_text(const VersionResource& version) {
     std::string file = version.file_version_text();
     std::string text = "version " + (file.empty() ? std::string("unknown") : file);
     std::string product = version.string("ProductName"), product_version = version.string("ProductVersion");
-    if (product_version.empty() && version.fixed) product_version = dotted(version.product_version);
+    if (product_version.empty() && version.fixed) product_version = dotted_version(version.product_version);
     if (!product.empty() && !product_version.empty()) product += " ";
     product += product_version;
     std::string details;
@@ -295,6 +306,7 @@ private:
     const RegistryEntry* entry_ = nullptr;
     std::vector<RegistryEntry> entries_;
     fs::path module_path_;
+    bool module_found_ = false;  /* registry_exec_file found a file at module_path_ */
     fs::path app_dir_;
     std::string app_dir_text_;   /* as the host hands it over */
     BinaryFacts module_;
@@ -402,6 +414,7 @@ bool Check::registry_exec_file(const RegistryLine& line) {
     std::error_code error;
     std::string at = text_of(registry_file_) + ":" + std::to_string(line.number);
     bool found = fs::is_regular_file(module_path_, error);
+    module_found_ = found;
     if (found)
         ok("registry", at, "exec_file " + text_of(module_path_) + " exists");
     else
@@ -628,24 +641,19 @@ void Check::client_exports(const std::string& where, const BinaryFacts& facts, c
               "put the client library for " + module_.machine_name() + " first on the search path");
         return;
     }
-    std::set<std::string> exports(facts.exports.begin(), facts.exports.end());
-    std::string missing;
-    for (const char* name : client_functions)
-        if (exports.count(name) == 0) missing += std::string(missing.empty() ? "" : ", ") + name;
     std::vector<std::string> needed = imported.functions;
     if (module_.format == BinaryFacts::ELF)
         for (const std::string& name : module_.undefined)
             if (std::find(std::begin(client_functions), std::end(client_functions), name) != std::end(client_functions))
                 needed.push_back(name);
-    for (const std::string& name : needed)
-        if (exports.count(name) == 0 && missing.find(name) == std::string::npos)
-            missing += (missing.empty() ? "" : ", ") + name;
+    std::string missing = missing_client_functions(facts.exports, needed);
+    const std::string all = "all " + std::to_string(std::size(client_functions)) + " functions";
     if (!missing.empty()) {
         fault("import", where, "the client library lacks " + missing + ": the module does not load",
-              "install a Vantor client library that has all 32 functions");
+              "install a Vantor client library that has " + all);
         return;
     }
-    ok("import", where, "client library found, exporting all 32 functions");
+    ok("import", where, "client library found, exporting " + all);
 }
 
 /* The client library is the Vantor client's file: without a version resource it still loads,
@@ -811,9 +819,7 @@ void Check::dry_start() {
                 "rebuild vthost and the stand-in");
         return;
     }
-    std::vector<int> languages = options_.languages;
-    if (languages.empty()) languages.push_back(0);
-    for (int language : languages) dry_start_language(language);
+    for (int language : options_.languages) dry_start_language(language);
     platform.dll_unload(standin_, &os_error);
     platform.set_environment("VTPDM_SILENT", "");
 }
@@ -907,7 +913,7 @@ int Check::run() {
     registry_file_ = fs::is_directory(target, error) ? target / "protk.dat" : target;
     bool paths = registry();
     bool module_read = false;
-    if (!module_path_.empty() && fs::is_regular_file(module_path_, error)) {
+    if (module_found_) {
         module_read = module();
         if (module_read) imports();
     }

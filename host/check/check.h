@@ -40,6 +40,11 @@ std::string finding_json(const Finding& finding);
 /* What the check says of a version resource: "version 1.0.0.0 (product vt-vexo 1.0.0, Vantor)". */
 std::string version_text(const VersionResource& version);
 
+/* What a client library exporting `exports` lacks: the client functions, then the other names in
+ * `needed` (what the module imports from it), that are not exported, each once and in that
+ * order, joined with ", "; empty when it lacks none. */
+std::string missing_client_functions(const std::vector<std::string>& exports, const std::vector<std::string>& needed);
+
 /* The findings of one message file's text against the keys the menu asks for: the four-line
  * layout, UTF-8, no duplicate key, every key present.  `path` names the file in the findings. */
 std::vector<Finding> check_message_text(const std::string& path, const std::string& text,

@@ -13,6 +13,7 @@
 #include "host/check/check.h"
 #include "host/registry.h"
 #include "host/texts.h"
+#include "pdmclient/vtpdm_functions.h"
 
 namespace {
 
@@ -648,6 +649,27 @@ TEST(MenuNames, KeysAndIconsOfTheMenuTable) {
     const auto& icons = vthost::menu_icon_files();
     EXPECT_EQ(icons.size(), 24u);
     EXPECT_EQ(icons.front(), "Docdata_g14.gif");
+}
+
+#define TEST_CLIENT_NAME(name, argument, default_answer) #name,
+const std::vector<std::string> client_names = {VTPDM_FUNCTION_LIST(TEST_CLIENT_NAME)};
+#undef TEST_CLIENT_NAME
+
+std::vector<std::string> without(std::vector<std::string> names, const std::string& name) {
+    names.erase(std::remove(names.begin(), names.end(), name), names.end());
+    return names;
+}
+
+TEST(ClientExports, MissingFunctionsAreNamedWholeAndOnce) {
+    ASSERT_EQ(client_names.size(), 32u);
+    EXPECT_EQ(vthost::missing_client_functions(client_names, {"BeforeInit", "CmdExec"}), "");
+    // A client function the module also imports is named once.
+    EXPECT_EQ(vthost::missing_client_functions(without(client_names, "Start"), {"BeforeInit", "Start", "Start"}), "Start");
+    // "Save" is a name of its own, not a part of "SaveIntoProject" or "BeforeSave".
+    EXPECT_EQ(vthost::missing_client_functions(without(without(client_names, "SaveIntoProject"), "BeforeSave"),
+                                               {"SaveIntoProject", "Save", "Init", "Save"}),
+              "SaveIntoProject, BeforeSave, Save, Init");
+    EXPECT_EQ(vthost::missing_client_functions({}, {}).substr(0, 19), "BeforeInit, Start, ");
 }
 
 TEST(FindingOutput, TextAndJsonLines) {

@@ -75,6 +75,14 @@ TEST(ProtkText, ARootFolderGetsNoDoubledSeparator) {
     EXPECT_NE(text.find("text_dir E:\\text\r\n"), std::string::npos) << text;
 }
 
+TEST(ProtkText, NamesInsideAFolderTakeOneSeparator) {
+    EXPECT_EQ(vt_setup::inside("C:\\vt_vexo", "protk.dat"), "C:\\vt_vexo\\protk.dat");
+    EXPECT_EQ(vt_setup::inside("C:\\", "protk.dat"), "C:\\protk.dat");
+    EXPECT_EQ(vt_setup::inside("C:/", "protk.dat"), "C:/protk.dat");
+    EXPECT_EQ(vt_setup::inside("D:/cad/vt_vexo", "text"), "D:/cad/vt_vexo\\text");
+    EXPECT_EQ(vt_setup::inside("\\\\server\\share\\vt_vexo", "vt_vexo.dll"), "\\\\server\\share\\vt_vexo\\vt_vexo.dll");
+}
+
 #ifdef VT_PROTK_PATH
 
 TEST(ProtkProgram, ABadCommandLineOrAnUnusableFolderWritesNothing) {
