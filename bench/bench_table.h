@@ -82,10 +82,13 @@ constexpr double NOISE_BASE = 0.05;
 
 struct row {
     std::string operation, size, ours, peer, ratio, goal, verdict;
-    bool judged = false;      // the pair has a goal
-    bool met = false;         // and meets it, or is at its floor
-    verdict_word word = verdict_word::none;
+    verdict_word word = verdict_word::none;   // none: the pair has no goal
     bool noisy = false;       // another verdict lies within the pair's noise band
+
+    // The pair has a goal (a refused one included: that is a miss).
+    bool judged() const { return word != verdict_word::none; }
+    // It has a goal and meets it, or is at its floor.
+    bool met() const { return word == verdict_word::met || word == verdict_word::at_floor; }
 };
 
 // The judged times of a pair's sides (NaN: not measured), or the relative noise band of each.
@@ -262,11 +265,9 @@ inline row judge(const pair_spec& spec, const times& t, const times& band = {0, 
     double ratio = t.ours / t.peer;
     r.ratio = std::isfinite(ratio) ? printf_text("%.2f", ratio) : "-";
     r.goal = goal_text(spec);
-    r.judged = spec.target.kind != goal_kind::none;
 
     std::string error = goal_error(spec);
     if (!error.empty()) {
-        r.judged = true;
         r.word = verdict_word::miss;
         r.verdict = "refused (" + error + ")";
         return r;
@@ -295,7 +296,6 @@ inline row judge(const pair_spec& spec, const times& t, const times& band = {0, 
     if (!spec.cost_note.empty()) detail += (detail.empty() ? "" : "; ") + spec.cost_note;
 
     r.word = word_of(spec, t);
-    r.met = r.word == verdict_word::met || r.word == verdict_word::at_floor;
     r.noisy = within_noise(spec, t, band);
     r.verdict = std::string(word_text(r.word)) + (r.noisy ? " ±" : "");
     if (!detail.empty()) r.verdict += " (" + detail + ")";
@@ -326,7 +326,7 @@ inline std::string markdown(const std::vector<row>& rows) {
 inline std::string verdict_counts(const std::vector<row>& rows) {
     int judged = 0, met = 0, at_floor = 0, miss = 0, noisy = 0;
     for (const row& r : rows) {
-        if (!r.judged) continue;
+        if (!r.judged()) continue;
         ++judged;
         met += r.word == verdict_word::met;
         at_floor += r.word == verdict_word::at_floor;
@@ -342,7 +342,7 @@ inline std::string verdict_counts(const std::vector<row>& rows) {
 inline std::string verdict_summary(const std::vector<row>& rows) {
     std::string missing, at_floor;
     for (const row& r : rows) {
-        if (!r.judged) continue;
+        if (!r.judged()) continue;
         std::string name = r.operation + " (" + r.size + ", " + r.ratio + (r.noisy ? ", ±" : "") + ")";
         if (r.word == verdict_word::at_floor) at_floor += (at_floor.empty() ? "" : "; ") + name;
         else if (r.word != verdict_word::met) missing += (missing.empty() ? "" : "; ") + name;
@@ -361,7 +361,7 @@ inline std::string verdict_summary(const std::vector<row>& rows) {
 inline std::string misses(const std::vector<row>& rows) {
     std::string out;
     for (const row& r : rows)
-        if (r.judged && !r.met && !r.noisy) out += r.operation + " (" + r.size + "): ratio " + r.ratio + ", goal " + r.goal + ", " + r.verdict + "\n";
+        if (r.judged() && !r.met() && !r.noisy) out += r.operation + " (" + r.size + "): ratio " + r.ratio + ", goal " + r.goal + ", " + r.verdict + "\n";
     return out;
 }
 
@@ -450,7 +450,7 @@ struct results {
         for (const pair_spec& spec : specs)
             if (measured(spec)) {
                 row r = judge(spec, times_of(spec));
-                if (r.judged && !r.met) out.push_back(&spec);
+                if (r.judged() && !r.met()) out.push_back(&spec);
             }
         return out;
     }

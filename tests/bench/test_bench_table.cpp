@@ -53,7 +53,7 @@ TEST(BenchStatistics, PairsAreJudgedOnTheLowerQuartileOfTheirRepetitions) {
     std::vector<row> rows = all.table({spec});
     ASSERT_EQ(rows.size(), 1u);
     EXPECT_EQ(rows[0].ratio, "1.00");
-    EXPECT_TRUE(rows[0].met);
+    EXPECT_TRUE(rows[0].met());
 }
 
 TEST(BenchStatistics, SpreadIsTheQuartileRangeOverTheMedian) {
@@ -66,12 +66,12 @@ TEST(BenchStatistics, SpreadIsTheQuartileRangeOverTheMedian) {
 TEST(BenchJudge, RatioGoalHoldsUpToItsLimitInclusive) {
     pair_spec spec = spec_with(goal_kind::ours_over_peer, 0.7);
     row at = judge(spec, ours_peer(7, 10));
-    EXPECT_TRUE(at.judged);
-    EXPECT_TRUE(at.met);
+    EXPECT_TRUE(at.judged());
+    EXPECT_TRUE(at.met());
     EXPECT_EQ(at.ratio, "0.70");
     EXPECT_EQ(at.verdict, "met");
     row over = judge(spec, ours_peer(7.2, 10));
-    EXPECT_FALSE(over.met);
+    EXPECT_FALSE(over.met());
     EXPECT_EQ(over.word, verdict_word::miss);
     EXPECT_EQ(over.verdict, "miss");
     EXPECT_EQ(over.goal, "≤ 0.70");
@@ -80,9 +80,9 @@ TEST(BenchJudge, RatioGoalHoldsUpToItsLimitInclusive) {
 TEST(BenchJudge, MissingMeasurementsNeverMeetAGoal) {
     pair_spec spec = spec_with(goal_kind::ours_over_peer, 2.0);
     row r = judge(spec, ours_peer(NAN, 10));
-    EXPECT_FALSE(r.met);
+    EXPECT_FALSE(r.met());
     EXPECT_EQ(r.ratio, "-");
-    EXPECT_FALSE(judge(spec, ours_peer(5, 0)).met);   // infinite ratio
+    EXPECT_FALSE(judge(spec, ours_peer(5, 0)).met());   // infinite ratio
     // A floor or base goal whose side was not measured in this run misses too.
     pair_spec floor = with_floor(spec_with(goal_kind::ours_over_floor, 1.3));
     EXPECT_EQ(judge(floor, ours_peer(5, 10)).word, verdict_word::miss);
@@ -95,18 +95,18 @@ TEST(BenchJudge, OwnTimeGoalComparesWhatOursAndItsFloorAddToTheCall) {
     // A hook of 31 ns ending in a call of 1.5 ns adds 29.5 ns; its floor of 25 ns adds 23.5 ns.
     pair_spec spec = with_floor(spec_with(goal_kind::own_time_over_floor, 1.3));
     row r = judge(spec, {31, 1.5, 25, NAN});
-    EXPECT_TRUE(r.met);
+    EXPECT_TRUE(r.met());
     EXPECT_NEAR(goal_figure(spec.target.kind, {31, 1.5, 25, NAN}), 29.5 / 23.5, 1e-12);
     EXPECT_NE(r.verdict.find("own time 29.5 ns against the floor's 23.5 ns: 1.26"), std::string::npos);
     EXPECT_EQ(r.goal, "own time ≤ 1.30 × floor's");
     // ours/floor is 1.29 here, but what it adds is 1.31 times what the floor adds: a miss.
-    EXPECT_FALSE(judge(spec, {32.3, 1.5, 25, NAN}).met);
+    EXPECT_FALSE(judge(spec, {32.3, 1.5, 25, NAN}).met());
     // A floor no slower than the call leaves no own time to compare with.
-    EXPECT_FALSE(judge(spec, {3, 2, 2, NAN}).met);
+    EXPECT_FALSE(judge(spec, {3, 2, 2, NAN}).met());
     // The same work on a machine twice as fast gives the same figure: nothing in it is absolute.
     EXPECT_DOUBLE_EQ(goal_figure(spec.target.kind, {15.5, 0.75, 12.5, NAN}), goal_figure(spec.target.kind, {31, 1.5, 25, NAN}));
-    EXPECT_TRUE(judge(spec, {15.5, 0.75, 12.5, NAN}).met);
-    EXPECT_FALSE(judge(spec, {16.15, 0.75, 12.5, NAN}).met);
+    EXPECT_TRUE(judge(spec, {15.5, 0.75, 12.5, NAN}).met());
+    EXPECT_FALSE(judge(spec, {16.15, 0.75, 12.5, NAN}).met());
 }
 
 TEST(BenchJudge, BaseGoalCanFailAPairWhoseRatioMeets) {
@@ -118,11 +118,11 @@ TEST(BenchJudge, BaseGoalCanFailAPairWhoseRatioMeets) {
     spec.base_name = "memcpy";
     spec.bytes = 1e6;
     row slow = judge(spec, {400e3, 2e6, NAN, 20e3});
-    EXPECT_FALSE(slow.met);
+    EXPECT_FALSE(slow.met());
     EXPECT_EQ(slow.goal, "≤ 0.25, ≤ 16.00 × memcpy");
     EXPECT_NE(slow.verdict.find("2.50 GB/s, memcpy 20.00 µs (50.00 GB/s), ours/base 20.00"), std::string::npos);
     row fast = judge(spec, {300e3, 2e6, NAN, 20e3});   // 15 times the copy
-    EXPECT_TRUE(fast.met);
+    EXPECT_TRUE(fast.met());
     // A floor beyond the ratio does not excuse a missed second goal.
     spec.has_floor = true;
     EXPECT_EQ(judge(spec, {400e3, 1e6, 390e3, 20e3}).word, verdict_word::miss);
@@ -135,7 +135,7 @@ TEST(BenchJudge, AtFloorWhenTheFloorItselfIsBeyondTheGoalAndOursWithinTheBoundOf
     // bsearch_array at 100 ints: 1.57 of lower_bound, the plain halving 1.51 of it, ours 1.04 of that.
     row at = judge(spec, {157, 100, 151, NAN});
     EXPECT_EQ(at.word, verdict_word::at_floor);
-    EXPECT_TRUE(at.met);
+    EXPECT_TRUE(at.met());
     EXPECT_EQ(at.verdict, "at floor (floor 151.0 ns (floor/peer 1.51), ours/floor 1.04; floor: halving)");
     // More than 1.3 of the floor is a miss.
     EXPECT_EQ(judge(spec, {200, 100, 151, NAN}).word, verdict_word::miss);
@@ -155,7 +155,7 @@ TEST(BenchJudge, FloorAndCostNoteAreShownWithoutChangingTheVerdict) {
     pair_spec spec = with_floor(spec_with(goal_kind::none, 0));
     spec.cost_note = "floor: zeroing";
     row r = judge(spec, {20, 10, 16, NAN});
-    EXPECT_FALSE(r.judged);
+    EXPECT_FALSE(r.judged());
     EXPECT_EQ(r.word, verdict_word::none);
     EXPECT_EQ(r.verdict, "no goal (floor 16.0 ns, ours/floor 1.25; floor: zeroing)");
 }
@@ -165,8 +165,8 @@ TEST(BenchRefusal, GoalsThatAreNoRatioOfTheSameRunAreRefused) {
     pair_spec absolute = spec_with(static_cast<goal_kind>(42), 200);
     EXPECT_EQ(goal_error(absolute), "goal kind 42 is no ratio of sides measured in the same run");
     row r = judge(absolute, ours_peer(150e3, 1));
-    EXPECT_TRUE(r.judged);
-    EXPECT_FALSE(r.met);
+    EXPECT_TRUE(r.judged());
+    EXPECT_FALSE(r.met());
     EXPECT_EQ(r.word, verdict_word::miss);
     EXPECT_EQ(r.verdict, "refused (goal kind 42 is no ratio of sides measured in the same run)");
     pair_spec second = spec_with(goal_kind::ours_over_peer, 1);
@@ -211,7 +211,7 @@ TEST(BenchNoise, AVerdictAnotherTimeWithinTheBandCouldTurnIsMarked) {
     const times band = {NOISE_BASE, NOISE_BASE, NOISE_BASE, NOISE_BASE};
     // 1.02 against 1.05 with each side within 5 %: the ratio could be 1.07.
     row near = judge(spec, ours_peer(102, 100), band);
-    EXPECT_TRUE(near.met);
+    EXPECT_TRUE(near.met());
     EXPECT_TRUE(near.noisy);
     EXPECT_EQ(near.verdict, "met ±");
     EXPECT_TRUE(judge(spec, ours_peer(108, 100), band).noisy);   // a narrow miss as well
@@ -377,11 +377,11 @@ TEST(BenchResults, SoloPairsAreTabledWithoutAPeerAndJudgedAgainstTheirBase) {
     EXPECT_EQ(rows[0].peer, "-");
     EXPECT_EQ(rows[0].ratio, "-");
     EXPECT_EQ(rows[0].goal, "≤ 16.00 × warm start-up");
-    EXPECT_TRUE(rows[0].met);
+    EXPECT_TRUE(rows[0].met());
     EXPECT_NE(rows[0].verdict.find("warm start-up 5.00 µs, ours/base 10.00"), std::string::npos);
     // The same start-up on a machine where the warm one takes half as long misses.
     all.samples["op/16 B/base"] = {2.5e3, 2.5e3, 2.5e3};
-    EXPECT_FALSE(all.table({start})[0].met);
+    EXPECT_FALSE(all.table({start})[0].met());
 }
 
 TEST(BenchCheck, MissesListOnlyJudgedPairsThatMissNotThoseAtTheirFloor) {
