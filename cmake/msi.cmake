@@ -2,12 +2,12 @@
 # dist/msi/vt-vexo.wxs (see there for what it installs).  The text tree's part of the WiX source
 # is written here from the same folder and icon lists as the staged application directory, and
 # the installation notes from the README's installation section.
-find_program(VT_WIXL wixl)
-find_program(VT_MSIBUILD msibuild)
-find_program(VT_MSIDUMP msidump)
 if(NOT WIN32 OR NOT CMAKE_SIZEOF_VOID_P EQUAL 4)
   return()
 endif()
+find_program(VT_WIXL wixl)
+find_program(VT_MSIBUILD msibuild)
+find_program(VT_MSIDUMP msidump)
 if(NOT VT_WIXL OR NOT VT_MSIBUILD OR NOT VT_MSIDUMP)
   message(STATUS "wixl or msibuild not found (Debian packages wixl, msitools): no Windows Installer package")
   return()

@@ -45,13 +45,13 @@ endif()
 # UTF-16 strings that Windows shows as the file's properties.
 if(WIN32)
   find_program(VT_STRINGS NAMES ${CMAKE_SYSTEM_PROCESSOR}-w64-mingw32-strings strings)
+endif()
+if(WIN32 AND VT_STRINGS)
   foreach(target vt_vexo VTProeVEXO vthost)
-    if(TARGET ${target} AND VT_STRINGS)
-      add_test(NAME binary.${target}_carries_version_${PROJECT_VERSION}
-               COMMAND sh -c "\"$1\" -el \"$2\" | tr '\\n' ' ' | grep -q \"ProductVersion $3 \"" check
-                       ${VT_STRINGS} $<TARGET_FILE:${target}> ${PROJECT_VERSION})
-      set_tests_properties(binary.${target}_carries_version_${PROJECT_VERSION} PROPERTIES LABELS static)
-    endif()
+    add_test(NAME binary.${target}_carries_version_${PROJECT_VERSION}
+             COMMAND sh -c "\"$1\" -el \"$2\" | tr '\\n' ' ' | grep -q \"ProductVersion $3 \"" check
+                     ${VT_STRINGS} $<TARGET_FILE:${target}> ${PROJECT_VERSION})
+    set_tests_properties(binary.${target}_carries_version_${PROJECT_VERSION} PROPERTIES LABELS static)
   endforeach()
 endif()
 
@@ -60,7 +60,7 @@ endif()
 # the password stays off osslsigncode's command line, and vthost check tells signed from
 # unsigned.  The check runs with this build's vthost under the emulator where that runs, else
 # with the native vthost where that build exists (it reads the Windows module as bytes).
-if(WIN32 AND TARGET vt_vexo AND TARGET vthost AND TARGET VTProeVEXO)
+if(WIN32)
   set(VT_NATIVE_VTHOST ${CMAKE_SOURCE_DIR}/build/native/bin/vthost CACHE FILEPATH
       "A native vthost that the signing test runs the check with (if built)")
   set(vt_own_vthost "")

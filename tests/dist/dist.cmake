@@ -51,9 +51,15 @@ endif()
 if(TARGET msi)
   set(VT_WIN64_BUILD_DIR ${CMAKE_SOURCE_DIR}/build/win64 CACHE PATH
       "The x86-64 Windows build whose programs stand in for the package's where no 32-bit code runs")
+  # The tools that made the package (cmake/msi.cmake found them) make the older package of the
+  # upgrade test and dump the tables; msitools' msiinfo and msiextract read the package.
+  find_program(VT_MSIINFO msiinfo)
+  find_program(VT_MSIEXTRACT msiextract)
   set(vt_msi_args -DMSI=${VT_MSI_FILE} -DVERSION=${PROJECT_VERSION} -DBUILD_DIR=${CMAKE_BINARY_DIR}
                   -DSOURCE_DIR=${CMAKE_SOURCE_DIR} -DSTANDIN=$<TARGET_FILE:VTProeVEXO>
-                  -DWIN64_BIN=${VT_WIN64_BUILD_DIR}/bin)
+                  -DWIN64_BIN=${VT_WIN64_BUILD_DIR}/bin
+                  -DWIXL=${VT_WIXL} -DMSIBUILD=${VT_MSIBUILD} -DMSIDUMP=${VT_MSIDUMP}
+                  -DMSIINFO=${VT_MSIINFO} -DMSIEXTRACT=${VT_MSIEXTRACT})
   add_test(NAME dist.msi_tables COMMAND ${CMAKE_COMMAND} ${vt_msi_args} -DMODE=tables
                                         -P ${CMAKE_CURRENT_LIST_DIR}/msi-package.cmake)
   set_tests_properties(dist.msi_tables PROPERTIES LABELS "dist;msi;static")

@@ -1,6 +1,7 @@
 # The Windows Installer package (cmake -P).  Variables:
 #   MSI          the package;  VERSION  its version;  BUILD_DIR  the i686 build that made it
 #   SOURCE_DIR   the source tree;  STANDIN  the i686 stand-in client library
+#   WIXL, MSIBUILD, MSIDUMP, MSIINFO, MSIEXTRACT  the tools (Debian packages wixl and msitools)
 #   MODE         tables:  the package's tables: files, components, folders, the upgrade rows, the
 #                           custom action and its place in the sequence, no script custom action
 #                install: installed under Wine's msiexec in a fresh prefix of the test's own: an
@@ -13,19 +14,15 @@
 #                           win64 build (WIN64_BIN) run with the package's arguments, and the tree
 #                           checked by the win64 vthost.exe (--no-start)
 cmake_minimum_required(VERSION 3.25)
+include(${CMAKE_CURRENT_LIST_DIR}/failures.cmake)
 set(work ${BUILD_DIR}/msi-test/${MODE})
 file(REMOVE_RECURSE ${work})
 file(MAKE_DIRECTORY ${work})
-set(failures 0)
-function(fail message)
-  message(SEND_ERROR "${message}")
-  set(failures 1 PARENT_SCOPE)
-endfunction()
 
 # The package's tables as idt files in DIR.
 function(dump_tables package dir)
   file(MAKE_DIRECTORY ${dir})
-  execute_process(COMMAND msidump -d ${dir} -t ${package} RESULT_VARIABLE rc OUTPUT_QUIET ERROR_VARIABLE err)
+  execute_process(COMMAND ${MSIDUMP} -d ${dir} -t ${package} RESULT_VARIABLE rc OUTPUT_QUIET ERROR_VARIABLE err)
   if(rc)
     message(FATAL_ERROR "msidump ${package}: ${err}")
   endif()
@@ -50,16 +47,9 @@ function(expect_row dir table regex what)
   fail("${table}: no row ${what} (${regex})")
 endfunction()
 
-# Every file of an unpacked or installed tree, relative to it, sorted.
-function(tree_files dir out)
-  file(GLOB_RECURSE files LIST_DIRECTORIES false RELATIVE ${dir} ${dir}/*)
-  list(SORT files)
-  set(${out} "${files}" PARENT_SCOPE)
-endfunction()
-
 # ---- tables -------------------------------------------------------------------------------------
 if(MODE STREQUAL "tables")
-  execute_process(COMMAND msiinfo suminfo ${MSI} OUTPUT_VARIABLE suminfo RESULT_VARIABLE rc)
+  execute_process(COMMAND ${MSIINFO} suminfo ${MSI} OUTPUT_VARIABLE suminfo RESULT_VARIABLE rc)
   if(rc OR NOT suminfo MATCHES "Subject: vt-vexo ${VERSION}:" OR NOT suminfo MATCHES "Author: Vantor"
      OR NOT suminfo MATCHES "Template: Intel;1033")
     fail("msiinfo suminfo: not a 32-bit package of vt-vexo ${VERSION} by Vantor:\n${suminfo}")
@@ -133,9 +123,7 @@ if(MODE STREQUAL "tables")
   if(NOT at_RemoveExistingProducts GREATER at_InstallValidate OR NOT at_RemoveExistingProducts LESS at_InstallInitialize)
     fail("InstallExecuteSequence: RemoveExistingProducts is not between InstallValidate and InstallInitialize")
   endif()
-  if(failures)
-    message(FATAL_ERROR "the package's tables are not as they should be")
-  endif()
+  end_checks("the package's tables are not as they should be")
   message(STATUS "msi test: the tables of ${MSI} are as they should be")
   return()
 endif()
@@ -175,7 +163,7 @@ function(expect_check_clean what)
   endif()
 endfunction()
 
-execute_process(COMMAND msiextract -C ${work}/package ${MSI} RESULT_VARIABLE rc OUTPUT_QUIET)
+execute_process(COMMAND ${MSIEXTRACT} -C ${work}/package ${MSI} RESULT_VARIABLE rc OUTPUT_QUIET)
 tree_files(${work}/package/vt_vexo package_files)
 if(rc OR NOT "vt_vexo.dll" IN_LIST package_files)
   message(FATAL_ERROR "msiextract ${MSI} failed")
@@ -201,9 +189,7 @@ if(MODE STREQUAL "unpacked")
   expect_registry_file(${tree}/protk.dat "${windows_tree}")
   windows(${wine64} ${WIN64_BIN}/vthost.exe check --no-start "${windows_tree}\\protk.dat")
   expect_check_clean("the unpacked tree")
-  if(failures)
-    message(FATAL_ERROR "the unpacked package does not check clean")
-  endif()
+  end_checks("the unpacked package does not check clean")
   return()
 endif()
 
@@ -233,7 +219,7 @@ else()
 endif()
 set(older_version ${major}.${minor}.${patch})
 set(older ${work}/vt-vexo-${older_version}.msi)
-execute_process(COMMAND ${CMAKE_COMMAND} -DWIXL=wixl -DMSIBUILD=msibuild -DMSIDUMP=msidump
+execute_process(COMMAND ${CMAKE_COMMAND} -DWIXL=${WIXL} -DMSIBUILD=${MSIBUILD} -DMSIDUMP=${MSIDUMP}
                         -DSOURCE=${SOURCE_DIR}/dist/msi/vt-vexo.wxs -DINCLUDE_DIR=${BUILD_DIR}/msi
                         -DVERSION=${older_version} -DBIN_DIR=bin -DNOTES=msi/INSTALL.txt -DOUTPUT=${older}
                         -P ${SOURCE_DIR}/cmake/make-msi.cmake
@@ -265,14 +251,11 @@ function(expect_installed what)
     fail("${what}: installed versions '${versions}', expected '${ARGN}'")
   endif()
 endfunction()
-# The installed tree holds the package's files and protk.dat, nothing else.
+# The installed tree holds the package's files and protk.dat, nothing else, and the empty menus
+# folders.
 function(expect_tree what dir)
-  tree_files(${dir} installed)
   set(expected ${package_files} protk.dat)
-  list(SORT expected)
-  if(NOT installed STREQUAL expected)
-    fail("${what}: the installed files differ from the package's and protk.dat:\n${installed}")
-  endif()
+  expect_files(${dir} expected)
   foreach(folder text text/usascii text/german text/french text/japanese)
     if(NOT IS_DIRECTORY ${dir}/${folder}/menus)
       fail("${what}: ${folder}/menus was not created")
@@ -370,8 +353,7 @@ endif()
 expect_installed("after the refused installation")
 
 execute_process(COMMAND /usr/lib/wine/wineserver -k)
-if(failures)
-  message(FATAL_ERROR "the package does not install, upgrade and remove as it should")
-endif()
+# The prefix stays for a look at what went wrong when a check failed.
+end_checks("the package does not install, upgrade and remove as it should (the Wine prefix is kept: ${work}/prefix)")
 file(REMOVE_RECURSE ${work}/prefix)
 message(STATUS "msi test: installed ${older_version}, upgraded to ${VERSION}, checked, played the demo and removed; nothing left")
